@@ -1,0 +1,20 @@
+#pragma once
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace fw {
+
+// Where an exception that no program code caught is reported. The default
+// writes the exception's class and message to standard error; the UI layer
+// installs one that also shows a message box on the main thread.
+using UnhandledReporter = std::function<void(std::exception_ptr)>;
+void SetUnhandledReporter(UnhandledReporter reporter);
+
+// Reports e through the installed reporter; never throws.
+void ReportUnhandled(std::exception_ptr e);
+
+// "ClassName: message" for a runtime exception, a plain text for others.
+std::string DescribeException(std::exception_ptr e);
+
+}  // namespace fw
