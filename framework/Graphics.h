@@ -46,17 +46,20 @@ class Graphics {
   int32_t Width() const;
   int32_t Height() const;
 
-  // Draws text with its baseline's left end at (x, y). wrapWidth > 0 breaks
-  // lines at word boundaries to fit that width (following lines go one line
-  // height down); 0 or less draws one line per line of text. condense narrows
-  // the letters so an unwrapped line fits wrapWidth when it is given. The
-  // empty text draws nothing. Never fails.
+  // Draws text with its first baseline's left end at (x, y). wrapWidth > 0
+  // breaks lines at word boundaries (inside a word too long for the width) to
+  // fit that width; 0 or less breaks only at the text's own line ends.
+  // Following lines go one line height down. condense draws narrower letters.
+  // The empty text draws nothing. Never fails; draws nothing when there is no
+  // window system to take fonts from.
   void DrawString(const std::string& text, int32_t x, int32_t y, int32_t wrapWidth = 0,
                   bool condense = false);
 
-  // Draws the part (sx, sy, sw, sh) of pic scaled to (x, y, w, h); kNotGiven
-  // for w/h means pic's own size, for sx/sy 0, for sw/sh the rest of pic.
-  // Honours pic's mask. Raises NilObjectException for a Nil pic.
+  // Draws the part (sx, sy, sw, sh) of pic scaled to (x, y, w, h). kNotGiven
+  // for sx/sy means 0, for sw/sh the rest of pic, for w/h the part's own size
+  // (so with nothing given, the whole picture at its own size). pic's mask
+  // makes it transparent where the mask is light. Raises NilObjectException
+  // for a Nil pic.
   void DrawPicture(const Ref<Picture>& pic, int32_t x, int32_t y, int32_t w = kNotGiven,
                    int32_t h = kNotGiven, int32_t sx = kNotGiven, int32_t sy = kNotGiven,
                    int32_t sw = kNotGiven, int32_t sh = kNotGiven);
@@ -65,7 +68,7 @@ class Graphics {
   void Detach() { owner_ = nullptr; }
 
  private:
-  QFont MakeFont() const;
+  QFont MakeFont(bool condense) const;
 
   Picture* owner_;
   uint32_t foreColor_ = 0x000000;

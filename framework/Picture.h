@@ -23,7 +23,8 @@ class Picture {
   // taken as 1.
   Picture(int32_t width, int32_t height);
   // A picture holding image (converted to 32-bit RGB); a null image gives a
-  // 1x1 white picture.
+  // 1x1 white picture. Transparency in image becomes a mask, the pixels laid
+  // over white.
   explicit Picture(const QImage& image);
   ~Picture();
   Picture(const Picture&) = delete;
@@ -44,15 +45,16 @@ class Picture {
   // settings persist. Never Nil.
   Ref<fw::Graphics> Graphics();
 
-  // The mask, made on demand (all black = fully opaque) when create is true;
-  // Nil when there is none and create is false.
+  // The mask, made on demand (all black = fully opaque) when create is true,
+  // then kept with the picture; Nil when there is none and create is false.
   Ref<Picture> Mask(bool create = true);
 
   // The pixels as they are (32-bit RGB, no alpha); never fails.
   const QImage& Image() const;
+  // The same pixels for drawing into them; never fails.
   QImage& MutableImage();
-  // The pixels with the mask applied as alpha (ARGB32 premultiplied); the
-  // plain pixels as opaque ARGB when there is no mask.
+  // The pixels with the mask's darkness as alpha (ARGB32 premultiplied);
+  // fully opaque when there is no mask. Never fails.
   QImage ImageWithMask() const;
 
   // The picture encoded in format (kFormatJPEG) at quality 0..100 (clamped);
