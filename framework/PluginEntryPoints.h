@@ -1,0 +1,43 @@
+#pragma once
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace fw {
+
+// The plug-in entry-point table: engine functions the framework reaches by
+// name rather than by linking to them directly.
+class PluginEntryPoints {
+ public:
+  // A function of any signature; callers cast it back with Lookup<F>.
+  using EntryPoint = void (*)();
+
+  // The process's one table.
+  static PluginEntryPoints& Instance();
+
+  // Enters fn under name, replacing an earlier entry; a null fn removes it.
+  void Register(std::string_view name, EntryPoint fn);
+  // The function entered under name (exact spelling); nullptr when there is none.
+  EntryPoint Lookup(std::string_view name) const;
+  // Lookup cast back to the function type F; nullptr when there is none.
+  template <class F>
+  F* Lookup(std::string_view name) const {
+    return reinterpret_cast<F*>(Lookup(name));
+  }
+
+ private:
+  PluginEntryPoints() = default;
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  mutable std::mutex m_;
+  std::unordered_map<std::string, EntryPoint, NameHash, std::equal_to<>> entries_;  // guarded by m_
+};
+
+// Fills the table with the functions of the framework's plug-ins (the regular-
+// expression engine). Calling it again does nothing; it cannot fail.
+void InitPluginEntrypoints();
+
+}  // namespace fw
