@@ -6,13 +6,15 @@ namespace fw {
 // The one-byte unit code a text size is given in, carried beside TextSize by
 // text controls and drawing contexts. The one table of what the codes mean:
 //
-//   0  Default      points, as the toolkit measures type (the size as given)
+//   0  Default      points, as the toolkit measures type (same as Points)
 //   1  Pixels       device pixels
-//   2  Points       typographic points, 1/72 inch (on pictures: 1 pt = 1 px at 72 dpi)
+//   2  Points       typographic points, 1/72 inch
 //   3  Inches       inches (72 points each)
 //   4  Millimeters  millimetres (72/25.4 points each)
 //
-// Any other code is read as Default.
+// Any other code is read as Default. Pictures are measured at 72 dots per
+// inch, so on a picture a point is one pixel. A TextSize of 0 (or less) means
+// the toolkit's default size.
 enum class FontUnits : uint8_t {
   Default = 0,
   Pixels = 1,
