@@ -31,7 +31,9 @@ class Picture {
   Picture& operator=(const Picture&) = delete;
 
   // The decoded picture; Nil when the bytes do not decode (empty, cut off, not
-  // a picture) or the picture is too large to decode safely.
+  // a picture) or the picture is too large to decode safely (over 256 MB of
+  // pixels, judged from its header before decoding). Touches no shared state,
+  // so it may run without the runtime lock.
   static Ref<Picture> FromData(const MemoryBlock& data);
   // Same as FromData on the bytes of the file at path; Nil when it cannot be
   // read or does not decode.
