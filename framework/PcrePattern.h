@@ -23,7 +23,7 @@ class PcrePattern {
   // when not; raises RuntimeException when the engine gives up.
   bool Match(std::string_view subject, size_t start, uint32_t options);
   // Start and end byte offsets of the whole match and of each group of the last
-  // successful Match, PCRE2_UNSET for a group that took no part.
+  // successful Match, PCRE2_UNSET for a group that took no part; stale after a failed one.
   const size_t* Ovector() const { return ovector_; }
   // Number of offset pairs in Ovector: the groups plus one.
   uint32_t Pairs() const { return pairs_; }

@@ -13,10 +13,10 @@ class PluginEntryPoints {
   // A function of any signature; callers cast it back with Lookup<F>.
   using EntryPoint = void (*)();
 
-  // The process's one table.
+  // The process's one table (empty until filled); cannot fail.
   static PluginEntryPoints& Instance();
 
-  // Enters fn under name, replacing an earlier entry; a null fn removes it.
+  // Enters fn under name, replacing an earlier entry; a null fn removes it; cannot fail.
   void Register(std::string_view name, EntryPoint fn);
   // The function entered under name (exact spelling); nullptr when there is none.
   EntryPoint Lookup(std::string_view name) const;

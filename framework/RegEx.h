@@ -19,6 +19,7 @@ class PcrePattern;
 // then; each (pattern, options) pair compiled once is kept for reuse.
 class RegEx {
  public:
+  // A RegEx with no pattern and its own options object; cannot fail.
   RegEx();
   ~RegEx();
   RegEx(const RegEx&) = delete;

@@ -11,7 +11,7 @@ namespace fw {
 class RegExMatch {
  public:
   // offsets: start and end byte offset of the match, then of each group
-  // (SIZE_MAX for a group that took no part), all within *target.
+  // (SIZE_MAX for a group that took no part), all within *target; cannot fail.
   RegExMatch(std::shared_ptr<const std::string> target, std::vector<size_t> offsets);
 
   // The text of the whole match (n = 0) or of group n; "" for a group that
