@@ -1,0 +1,221 @@
+#include "framework/Label.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPalette>
+
+#include "framework/ClassRegistry.h"
+#include "framework/Delegate.h"
+#include "framework/ExceptionHelper.h"
+#include "framework/MainThreadRule.h"
+
+namespace fw {
+
+namespace {
+
+// A QLabel that reports mouse presses.
+class ClickLabel : public QLabel {
+ public:
+  std::function<void(int, int)> onMouseDown;
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override {
+    const QPoint p = e->position().toPoint();
+    if (auto h = onMouseDown) h(p.x(), p.y());  // may free the label's control
+    QLabel::mousePressEvent(e);
+  }
+};
+
+}  // namespace
+
+Label::Label() : RectControl(new ClickLabel) {
+  auto* w = static_cast<ClickLabel*>(Widget());
+  w->setTextFormat(Qt::PlainText);
+  w->onMouseDown = [this](int x, int y) { MouseDown(x, y); };
+  ApplyAlignment();
+  ApplyTextStyle(style_);
+  SetTransparent(transparent_);
+}
+
+Label::~Label() {
+  if (auto* w = static_cast<ClickLabel*>(Widget())) w->onMouseDown = nullptr;
+}
+
+const ClassRecord& Label::Class() const { return LookupClass("Label"); }
+
+QLabel* Label::LabelWidget() const { return static_cast<QLabel*>(Widget()); }
+
+void Label::UpdateFocusPolicy() {
+  if (Widget()) Widget()->setFocusPolicy(Qt::NoFocus);
+}
+
+void Label::ApplyAlignment() {
+  if (!LabelWidget()) return;
+  Qt::Alignment a = Qt::AlignLeft;
+  if (textAlign_ == 1) a = Qt::AlignHCenter;
+  if (textAlign_ == 2) a = Qt::AlignRight;
+  a |= multiline_ ? Qt::AlignTop : Qt::AlignVCenter;
+  LabelWidget()->setAlignment(a);
+  LabelWidget()->setWordWrap(multiline_);
+}
+
+bool Label::MouseDown(int32_t x, int32_t y) {
+  std::function<bool(Label&, int32_t, int32_t)> h = mouseDown_;  // the handler may free this label
+  bool result = false;
+  if (h) DeliverEvent([&] { result = h(*this, x, y); });
+  return result;
+}
+
+std::string Label::Text() const {
+  CheckMainThread();
+  return text_;
+}
+void Label::SetText(const std::string& v) {
+  CheckMainThread();
+  text_ = v;
+  if (LabelWidget()) LabelWidget()->setText(QString::fromStdString(v));
+}
+uint32_t Label::TextColor() const {
+  CheckMainThread();
+  return textColor_;
+}
+void Label::SetTextColor(uint32_t rgb) {
+  CheckMainThread();
+  textColor_ = rgb & 0xFFFFFFu;
+  if (!LabelWidget()) return;
+  QPalette p = LabelWidget()->palette();
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+    p.setColor(g, QPalette::WindowText, QColor::fromRgb(textColor_));
+  LabelWidget()->setPalette(p);
+}
+int32_t Label::TextAlign() const {
+  CheckMainThread();
+  return textAlign_;
+}
+void Label::SetTextAlign(int32_t v) {
+  CheckMainThread();
+  textAlign_ = v;
+  ApplyAlignment();
+}
+bool Label::Multiline() const {
+  CheckMainThread();
+  return multiline_;
+}
+void Label::SetMultiline(bool v) {
+  CheckMainThread();
+  multiline_ = v;
+  ApplyAlignment();
+}
+bool Label::Selectable() const {
+  CheckMainThread();
+  return selectable_;
+}
+void Label::SetSelectable(bool v) {
+  CheckMainThread();
+  selectable_ = v;
+  if (LabelWidget())
+    LabelWidget()->setTextInteractionFlags(v ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
+}
+bool Label::Transparent() const {
+  CheckMainThread();
+  return transparent_;
+}
+void Label::SetTransparent(bool v) {
+  CheckMainThread();
+  transparent_ = v;
+  if (LabelWidget()) LabelWidget()->setAutoFillBackground(!v);
+}
+
+std::string Label::TextFont() const {
+  CheckMainThread();
+  return style_.font;
+}
+void Label::SetTextFont(const std::string& v) {
+  CheckMainThread();
+  style_.font = v;
+  ApplyTextStyle(style_);
+}
+bool Label::Bold() const {
+  CheckMainThread();
+  return style_.bold;
+}
+void Label::SetBold(bool v) {
+  CheckMainThread();
+  style_.bold = v;
+  ApplyTextStyle(style_);
+}
+bool Label::Italic() const {
+  CheckMainThread();
+  return style_.italic;
+}
+void Label::SetItalic(bool v) {
+  CheckMainThread();
+  style_.italic = v;
+  ApplyTextStyle(style_);
+}
+bool Label::Underline() const {
+  CheckMainThread();
+  return style_.underline;
+}
+void Label::SetUnderline(bool v) {
+  CheckMainThread();
+  style_.underline = v;
+  ApplyTextStyle(style_);
+}
+double Label::TextSize() const {
+  CheckMainThread();
+  return style_.size;
+}
+void Label::SetTextSize(double v) {
+  CheckMainThread();
+  style_.size = v;
+  ApplyTextStyle(style_);
+}
+FontUnits Label::TextUnit() const {
+  CheckMainThread();
+  return style_.unit;
+}
+void Label::SetTextUnit(FontUnits v) {
+  CheckMainThread();
+  style_.unit = v;
+  ApplyTextStyle(style_);
+}
+std::string Label::DataSource() const {
+  CheckMainThread();
+  return dataSource_;
+}
+void Label::SetDataSource(const std::string& v) {
+  CheckMainThread();
+  dataSource_ = v;
+}
+std::string Label::DataField() const {
+  CheckMainThread();
+  return dataField_;
+}
+void Label::SetDataField(const std::string& v) {
+  CheckMainThread();
+  dataField_ = v;
+}
+
+bool Label::SetLayoutProperty(const LayoutEntry& e) {
+  const std::string& n = e.name;
+  if (n == "Text") SetText(e.text);
+  else if (n == "TextColor") SetTextColor(e.Color());
+  else if (n == "TextAlign") SetTextAlign(e.Int());
+  else if (n == "Multiline") SetMultiline(e.Bool());
+  else if (n == "Selectable") SetSelectable(e.Bool());
+  else if (n == "Transparent") SetTransparent(e.Bool());
+  else if (n == "DataSource") SetDataSource(e.text);
+  else if (n == "DataField") SetDataField(e.text);
+  else if (SetTextStyleProperty(style_, e)) {}
+  else return RectControl::SetLayoutProperty(e);
+  return true;
+}
+
+bool Label::BindEvent(std::string_view event, const Ref<Delegate>& d) {
+  if (event != "MouseDown") return RectControl::BindEvent(event, d);
+  mouseDown_ = DelegateHandler<bool(Label&, int32_t, int32_t)>(d, event);
+  return true;
+}
+
+}  // namespace fw
