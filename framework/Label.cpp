@@ -46,7 +46,8 @@ const ClassRecord& Label::Class() const { return LookupClass("Label"); }
 QLabel* Label::LabelWidget() const { return static_cast<QLabel*>(Widget()); }
 
 void Label::UpdateFocusPolicy() {
-  if (Widget()) Widget()->setFocusPolicy(Qt::NoFocus);
+  // Tab never stops at a label; a selectable one takes focus by click to copy from.
+  if (Widget()) Widget()->setFocusPolicy(selectable_ ? Qt::ClickFocus : Qt::NoFocus);
 }
 
 void Label::ApplyAlignment() {
@@ -115,6 +116,7 @@ void Label::SetSelectable(bool v) {
   selectable_ = v;
   if (LabelWidget())
     LabelWidget()->setTextInteractionFlags(v ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
+  UpdateFocusPolicy();
 }
 bool Label::Transparent() const {
   CheckMainThread();
