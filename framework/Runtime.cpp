@@ -1,6 +1,7 @@
 #include "framework/Runtime.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QThread>
 #include <atomic>
 #include <memory>
@@ -73,6 +74,9 @@ void RuntimeRun() {
   if (!gQuitPending) QCoreApplication::exec();
   gQuitPending = false;
   EventLoopLock::Regain();
+  // Nothing gives workers a turn any more; end them now, so that the
+  // program's release steps never meet a worker halfway through its work.
+  Thread::KillAll();
 }
 
 void Quit(int32_t code) {
@@ -99,6 +103,8 @@ int32_t RuntimeExit() {
   EventLoopLock::Regain();
   Thread::KillAll();
   Application::SetCurrent(nullptr);
+  // Widgets whose deletion was deferred (closed windows) go while Qt still runs.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   SetMainThreadRuleActive(false);
   const int32_t status = gExitStatus.exchange(0);
   gQuitPending = false;

@@ -49,7 +49,9 @@ void RuntimeRegisterAppObject(const Ref<Application>& app);
 void RunFrameworkInitialization(std::function<void()> lateStartup);
 
 // Runs the main thread's event loop until Quit; returns at once when Quit was
-// called before. The main thread holds the runtime lock when it returns.
+// called before. On return the main thread holds the runtime lock and every
+// worker has been killed (each unwinds at its next yield point, a sleeping
+// one at once), so the program's release steps meet no running worker.
 // Raises RuntimeException off the main thread or before RuntimeInit.
 void RuntimeRun();
 
@@ -63,10 +65,10 @@ void Quit(int32_t code = 0);
 // true (the choice is handled). No main-thread check; cannot fail.
 bool QuitMenuAction(MenuItem& item);
 
-// Ends the runtime: kills and joins every worker still running (each unwinds
-// at its next yield point, a sleeping one at once), releases the application
-// object, turns the main-thread rule off, deletes the QApplication if
-// RuntimeInit made it, and returns the exit status: the code of the last Quit,
+// Ends the runtime: kills and joins every worker still running (one started
+// after RuntimeRun), releases the application object, deletes widgets whose
+// deletion was deferred, turns the main-thread rule off, deletes the
+// QApplication if RuntimeInit made it, and returns the exit status: the code of the last Quit,
 // 0 when none came. Afterwards the runtime can be started again (tests).
 int32_t RuntimeExit();
 

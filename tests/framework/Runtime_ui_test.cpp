@@ -5,18 +5,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/ClassRegistry.h"
 #include "framework/ExceptionHelper.h"
 #include "framework/MainThreadRule.h"
 #include "framework/MenuBar.h"
@@ -31,6 +34,15 @@ namespace {
 using fw::Ref;
 
 bool OnMainThread() { return QThread::currentThread() == qApp->thread(); }
+
+// Calls f on the main thread every 5 ms until it returns true.
+void Every5ms(std::function<bool()> f) {
+  auto* t = new QTimer(qApp);
+  QObject::connect(t, &QTimer::timeout, t, [t, f] {
+    if (f()) t->deleteLater();
+  });
+  t->start(5);
+}
 
 struct Recorded {
   fw::UnhandledReport::Details details;
@@ -65,15 +77,6 @@ class RuntimeTest : public ::testing::Test {
     return fw::RuntimeExit();
   }
 
-  // Calls f on the main thread every 5 ms until it returns true.
-  static void Every5ms(std::function<bool()> f) {
-    auto* t = new QTimer(qApp);
-    QObject::connect(t, &QTimer::timeout, t, [t, f] {
-      if (f()) t->deleteLater();
-    });
-    t->start(5);
-  }
-
   int argc_ = 1;
   char name_[5] = "test";
   char* argv_[2] = {name_, nullptr};
@@ -95,6 +98,8 @@ class QuitWays : public RuntimeTest, public ::testing::WithParamInterface<QuitCa
   std::function<void()> late;
   Ref<fw::Thread> worker;
   Ref<fw::QuitMenuItem> quitItem;
+  Ref<fw::MenuBar> bar;
+  std::unique_ptr<QWidget> window;
 };
 
 TEST_P(QuitWays, EndTheLoopWithTheirExitStatus) {
@@ -121,6 +126,30 @@ const QuitCase kQuitCases[] = {
        q->quitItem->Constructor();
        q->quitItem->SetText("Beenden");
        q->late = [q] { q->quitItem->NativeAction()->trigger(); };
+     }},
+    {"Ctrl+Q in a window showing the bar", 0,
+     [](RuntimeTest* t) {
+       auto* q = static_cast<QuitWays*>(t);
+       q->bar = std::make_shared<fw::MenuBar>();
+       auto file = std::make_shared<fw::MenuItem>();
+       file->SetText("&Ablage");
+       q->bar->Append(file);
+       q->quitItem = std::make_shared<fw::QuitMenuItem>();
+       q->quitItem->SetText("Beenden");
+       q->quitItem->SetKeyboardShortcut("Cmd+Q");
+       file->Append(q->quitItem);
+       q->window = std::make_unique<QWidget>();
+       q->bar->AttachTo(q->window.get());
+       q->window->show();
+       q->window->activateWindow();
+       q->late = [q] {
+         Every5ms([q] {
+           if (QApplication::activeWindow() != q->window.get()) return false;
+           QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier);
+           QApplication::sendEvent(q->window.get(), &press);
+           return true;
+         });
+       };
      }},
     {"Quit(6) inside a modal dialog", 6,
      [](RuntimeTest* t) {
@@ -208,6 +237,21 @@ TEST_F(RuntimeTest, RegisteringTheAppMakesItCurrentAndActivatesTheRule) {
   EXPECT_TRUE(kept.expired());
   EXPECT_EQ(fw::Application::Current(), nullptr);
   EXPECT_FALSE(fw::MainThreadRuleActive());
+}
+
+TEST_F(RuntimeTest, RuntimeClassesAnswerTheirRecords) {
+  fw::RuntimeInitExternalClasses();
+  const std::vector<std::pair<std::string, Ref<fw::Object>>> objects = {
+      {"Application", std::make_shared<fw::Application>()},
+      {"MenuItem", std::make_shared<fw::MenuItem>()},
+      {"MenuBar", std::make_shared<fw::MenuBar>()},
+      {"QuitMenuItem", std::make_shared<fw::QuitMenuItem>()},
+  };
+  for (const auto& [name, obj] : objects) {
+    EXPECT_EQ(fw::FindClass(name), &obj->Class()) << name;
+    const bool isMenu = name != "Application";
+    EXPECT_EQ(fw::RuntimeCheckCast(obj, fw::LookupClass("MenuItem")) != nullptr, isMenu) << name;
+  }
 }
 
 // Where an unhandled exception comes from, and what its report must say.
