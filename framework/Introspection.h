@@ -3,7 +3,8 @@
 // A member's scope is its "__Scope" attribute ("Public" when it has none); a
 // member marked "Hidden" is not accessible. Lookups go through maps built on
 // first use per class; ReleaseIntrospectionMaps frees them at the end (they
-// are built again if asked afterwards).
+// are built again if asked afterwards). A record must be complete before
+// the first question about it.
 #include <string>
 #include <string_view>
 

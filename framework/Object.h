@@ -18,8 +18,9 @@ class Object {
  public:
   virtual ~Object() = default;
 
-  // The record of the object's class. Every framework class answers its own;
-  // a program class that has a record overrides this to return it. Never fails.
+  // The record of the object's class. Every framework class answers its own
+  // (an Object that is also a Thread answers "Thread"); a program class that
+  // has a record overrides this to return it. Never fails.
   virtual const ClassRecord& Class() const;
 
   // Binds d to this object's event of that name, replacing an earlier binding

@@ -47,7 +47,9 @@ class WheelWidget : public QWidget {
     if (side <= 0) return;
     p.translate(width() / 2.0, height() / 2.0);
     const double outer = side / 2.0, inner = outer * 0.45;
-    QPen pen(palette().color(QPalette::WindowText));
+    // Spokes that stand out from what lies behind: light on a dark window.
+    const QColor behind = palette().color(QPalette::Window);
+    QPen pen(behind.lightness() < 128 ? QColor(235, 235, 235) : QColor(40, 40, 40));
     pen.setWidthF(std::max(1.0, side / 9.0));
     pen.setCapStyle(Qt::RoundCap);
     for (int i = 0; i < kSpokes; ++i) {

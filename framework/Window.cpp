@@ -15,6 +15,7 @@
 #include "framework/MenuBar.h"
 #include "framework/PaneChild.h"
 #include "framework/PushButton.h"
+#include "framework/RuntimeException.h"
 #include "framework/RectControl.h"
 #include "framework/Text.h"
 
@@ -131,7 +132,8 @@ void Window::Constructor() {
 
 void Window::Open() {
   if (open_) return;
-  Ref<Window> self = shared_from_this();
+  Ref<Window> self = weak_from_this().lock();
+  if (!self) throw RuntimeException("A window must be owned by a reference to open");
   open_ = true;
   Lists().open.push_back(self);
   if (menuBarVisible_ && top_)

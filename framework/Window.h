@@ -66,7 +66,8 @@ class Window : public virtual Object,
   const ClassRecord& Class() const override;
 
   // See above. An exception from an event handler passes on to the caller;
-  // the window then stays unopened.
+  // the window then stays unopened. Opening raises RuntimeException for a
+  // window no Ref owns.
   void Constructor();
   void Show();
   void Close();

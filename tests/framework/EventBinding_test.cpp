@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string>
 
+#include "framework/ClassRegistry.h"
 #include "framework/Delegate.h"
 #include "framework/EventBinding.h"
 #include "framework/PaneChild.h"
@@ -60,6 +61,14 @@ TEST(EventBinding, RunOfAThreadRunsTheBoundMethodOnTheThread) {
   fw::RuntimeAddEventHandler(t, "Run", fw::RuntimeCreateDelegate(&Receiver::Run, r));
   t->Run();
   ASSERT_TRUE(testsupport::WaitUntil([&] { return !t->IsRunning() && r->calls == 1; }));
+}
+
+TEST(EventBinding, AMemberThreadCastsToThreadAsAWindowsAccessorCastsIt) {
+  auto t = std::make_shared<MemberThread>();
+  fw::Ref<fw::Object> registered = t;  // what a window's registry gives back
+  fw::Ref<fw::Thread> asThread = fw::RuntimeCheckCast<fw::Thread>(registered, fw::LookupClass("Thread"));
+  EXPECT_EQ(asThread.get(), static_cast<fw::Thread*>(t.get()));
+  EXPECT_EQ(fw::RuntimeCheckCast(registered, fw::LookupClass("Timer")), nullptr);
 }
 
 TEST(EventBinding, UnknownEventsAndMismatchedHandlersRaise) {
