@@ -15,6 +15,8 @@
 #include "framework/MainThreadRule.h"
 #include "framework/PaneChild.h"
 #include "framework/PushButton.h"
+#include "framework/Runtime.h"
+#include "framework/RuntimeLock.h"
 #include "framework/TextField.h"
 #include "framework/Thread.h"
 #include "framework/ThreadAccessingUIException.h"
@@ -68,6 +70,7 @@ class TestWindow : public fw::Window {
  public:
   static inline bool visibleLayout = true;
   static inline bool failInCreate = false;
+  static inline bool quitOnClose = false;
   static inline std::vector<std::string> journal;
 
   static const fw::ClassRecord& Lookup() {
@@ -108,7 +111,10 @@ class TestWindow : public fw::Window {
     journal.push_back("Open");
     controlsSeenAtOpen = ControlCount();
   }
-  void Event_Close() { journal.push_back("Close"); }
+  void Event_Close() {
+    journal.push_back("Close");
+    if (quitOnClose) fw::Quit(0);
+  }
   void Button1_Action(fw::PushButton&) { journal.push_back("Button1"); }
   void Timer1_Action(fw::Timer&) { journal.push_back("Timer1"); }
 
@@ -130,6 +136,7 @@ class WindowTest : public ::testing::Test {
     TestWindow::journal.clear();
     TestWindow::visibleLayout = true;
     TestWindow::failInCreate = false;
+    TestWindow::quitOnClose = false;
   }
   void TearDown() override {
     for (auto& w : fw::OpenWindows()) w->Close();
@@ -352,6 +359,49 @@ TEST_F(WindowTest, WindowAndControlOperationsOnAWorkerRaise) {
   ASSERT_TRUE(testsupport::WaitUntil([&] { return !worker->IsRunning(); }));
   EXPECT_EQ(raised, (std::vector<std::string>{"SetText", "Enabled", "Title", "Show", "NewWindow"}));
   EXPECT_EQ(field->Text(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Under the real event loop (which holds the runtime lock only while it
+// delivers): the timer fires, its handler presses the button, the button's
+// handler closes the window, and the window's Close handler quits.
+TEST_F(WindowTest, EventsRunUnderTheEventLoopAndCloseCanQuit) {
+  int argc = 1;
+  char name[] = "test";
+  char* argv[] = {name, nullptr};
+  fw::RuntimeInit(argc, argv);
+  TestWindow::quitOnClose = true;
+
+  struct Chain {
+    std::vector<std::string> steps;
+    bool lockHeld = true;
+    void Tick(fw::Timer&) {
+      steps.push_back("tick");
+      lockHeld = lockHeld && fw::RuntimeLock::Instance().HeldByMe();
+      fw::GetImplicitWindow("TestWindow.TestWindow")->ControlByName<fw::PushButton>("Button1")->Push();
+    }
+    void Press(fw::PushButton&) {
+      steps.push_back("press");
+      fw::GetImplicitWindow("TestWindow.TestWindow")->Close();
+    }
+  };
+  auto chain = std::make_shared<Chain>();
+  fw::RunFrameworkInitialization([&] {
+    auto w = Make();
+    fw::RuntimeAddEventHandler(w->ControlByName<fw::Timer>("Timer1"), "Action",
+                               fw::RuntimeCreateDelegate(&Chain::Tick, chain));
+    fw::RuntimeAddEventHandler(w->ControlByName<fw::PushButton>("Button1"), "Action",
+                               fw::RuntimeCreateDelegate(&Chain::Press, chain));
+  });
+  fw::RuntimeRun();
+  EXPECT_EQ(fw::RuntimeExit(), 0);
+  EXPECT_EQ(chain->steps, (std::vector<std::string>{"tick", "press"}));
+  EXPECT_TRUE(chain->lockHeld);
+  EXPECT_EQ(TestWindow::journal.back(), "Close");
+  EXPECT_TRUE(fw::OpenWindows().empty());
 }
 
 }  // namespace
