@@ -57,6 +57,7 @@ class HTTPSocket {
  private:
   void SendRequest(const std::string& serverPart, const std::string& path);
   size_t ReadSome();
+  char* BodyRoom(size_t bytes);
   void ScanForHeaderEnd();
   void ParseHeaderBlock(std::string_view block);
   void TakeBody(std::string_view bytes);
@@ -70,8 +71,11 @@ class HTTPSocket {
   int32_t errorCode_ = 0;
   bool complete_ = false;
 
+  // The body is body_'s first bodyLength_ bytes; the rest is room for what comes next.
   std::string body_;
+  size_t bodyLength_ = 0;
   std::string pending_;  // response bytes while the header block is not complete
+  std::string scratch_;  // where the bytes of the header block are read into
   bool headerDone_ = false;
   int64_t contentLength_ = -1;  // -1: not given
   bool closeDelimited_ = true;

@@ -175,6 +175,7 @@ void TCPSocket::Connected() {
     X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_), host_.c_str());
   } else {
     SSL_set_tlsext_host_name(ssl_, host_.c_str());
+    SSL_set_hostflags(ssl_, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
     SSL_set1_host(ssl_, host_.c_str());
   }
   SSL_set_connect_state(ssl_);
@@ -294,50 +295,37 @@ void TCPSocket::Flush() {
   }
 }
 
-size_t TCPSocket::ReadInto(std::string& dst, size_t max) {
+size_t TCPSocket::Read(char* into, size_t max) {
   if (state_ != State::Ready || peerClosed_ || max == 0) return 0;
-  const size_t old = dst.size();
-  if (dst.capacity() < old + max) dst.reserve(std::max(old + max, dst.capacity() * 2));
-  dst.resize(old + max);
-  char* into = dst.data() + old;
-  size_t got = 0;
   if (!ssl_) {
     for (;;) {
       const ssize_t n = ::recv(fd_, into, max, MSG_DONTWAIT);
-      if (n > 0) {
-        got = static_cast<size_t>(n);
-      } else if (n == 0) {
+      if (n > 0) return static_cast<size_t>(n);
+      if (n == 0) {
         peerClosed_ = true;
       } else if (errno == EINTR) {
         continue;
       } else if (errno != EAGAIN && errno != EWOULDBLOCK) {
-        dst.resize(old);
         Fail(errno);
-        return 0;
       }
-      break;
-    }
-  } else {
-    NoSigPipe guard;
-    ERR_clear_error();
-    errno = 0;
-    const int r = SSL_read_ex(ssl_, into, max, &got);
-    if (r != 1) {
-      got = 0;
-      const int kind = SSL_get_error(ssl_, r);
-      if (kind == SSL_ERROR_ZERO_RETURN) {
-        peerClosed_ = true;
-      } else if (kind == SSL_ERROR_WANT_WRITE) {
-        readWantsWrite_ = true;
-      } else if (kind != SSL_ERROR_WANT_READ) {
-        dst.resize(old);
-        Fail(TlsFailure(kind));
-        return 0;
-      }
+      return 0;
     }
   }
-  dst.resize(old + got);
-  return got;
+  NoSigPipe guard;
+  ERR_clear_error();
+  errno = 0;
+  size_t got = 0;
+  const int r = SSL_read_ex(ssl_, into, max, &got);
+  if (r == 1) return got;
+  const int kind = SSL_get_error(ssl_, r);
+  if (kind == SSL_ERROR_ZERO_RETURN) {
+    peerClosed_ = true;
+  } else if (kind == SSL_ERROR_WANT_WRITE) {
+    readWantsWrite_ = true;
+  } else if (kind != SSL_ERROR_WANT_READ) {
+    Fail(TlsFailure(kind));
+  }
+  return 0;
 }
 
 }  // namespace fw

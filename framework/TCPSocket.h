@@ -53,10 +53,10 @@ class TCPSocket {
   // Queues bytes for sending and sends what the system takes at once (only
   // while IsReady); a failure shows in LastErrorCode.
   void Write(std::string_view bytes);
-  // Appends up to max of the bytes received to dst without waiting; returns
-  // how many. 0 when none are waiting, at the end of the stream (PeerClosed)
-  // or on failure (LastErrorCode).
-  size_t ReadInto(std::string& dst, size_t max);
+  // Copies up to max of the bytes received into `into` without waiting;
+  // returns how many. 0 when none are waiting, at the end of the stream
+  // (PeerClosed) or on failure (LastErrorCode).
+  size_t Read(char* into, size_t max);
 
  private:
   enum class State { Closed, Connecting, Handshaking, Ready, Failed };
