@@ -1,0 +1,108 @@
+#include "main_window/DownloadWorker.h"
+
+#include <cstdint>
+#include <string>
+
+#include "framework/FolderItem.h"
+#include "framework/Graphics.h"
+#include "framework/HTTPSocket.h"
+#include "framework/Int32.h"
+#include "framework/MemoryBlock.h"
+#include "framework/Nil.h"
+#include "framework/Picture.h"
+#include "framework/SpecialFolder.h"
+#include "framework/Text.h"
+#include "main_window/ExtractPicURLs.h"
+
+namespace app {
+
+namespace {
+
+constexpr int32_t kRequestTimeoutSeconds = 30;
+constexpr int32_t kPauseMs = 10000;
+
+// The stamp drawn onto every picture.
+constexpr uint32_t kStampColour = 0xFFFFFF;
+constexpr char kStampFont[] = "Helvetica";
+constexpr uint8_t kStampUnit = 2;
+constexpr double kStampSize = 16.0;
+constexpr int32_t kStampX = 5;
+constexpr int32_t kStampY = 20;
+
+constexpr int32_t kSaveQuality = 100;
+
+// The downloaded bytes decoded, stamped with watermark and encoded as a JPEG;
+// "" when they do not decode. Works on objects of its own only, so it runs
+// with the runtime lock given up.
+std::string DecodeStampEncode(std::string bytes, const std::string& watermark) {
+  fw::Ref<fw::Picture> picture;
+  {
+    const fw::MemoryBlock block(std::move(bytes));
+    picture = fw::Picture::FromData(block);
+  }
+  if (!picture) return {};
+  // The context is fetched anew for every step; its settings persist.
+  fw::NonNil(picture->Graphics()).SetForeColor(kStampColour);
+  fw::NonNil(picture->Graphics()).SetBold(true);
+  fw::NonNil(picture->Graphics()).SetTextFont(kStampFont);
+  fw::NonNil(picture->Graphics()).SetTextUnit(kStampUnit);
+  fw::NonNil(picture->Graphics()).SetTextSize(kStampSize);
+  fw::NonNil(picture->Graphics()).DrawString(watermark, kStampX, kStampY, 0, false);
+  return picture->Encode(fw::Picture::kFormatJPEG, kSaveQuality);
+}
+
+// One "jpg" address: takes up the next number, fetches the picture and saves
+// it in folder. Nothing is saved when the picture does not decode, the file
+// name gives no item in the folder or a file of that name exists already; the
+// number is used up all the same.
+void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::FolderItem& folder,
+                 const std::string& address) {
+  props.count = fw::AddWrap(props.count, 1);
+  std::string bytes = client.Get(address, kRequestTimeoutSeconds);
+
+  // Read under the lock, before the work that runs without it.
+  const std::string fileName = props.picturename + "-" + fw::Str(props.count) + ".jpg";
+  const std::string watermark = props.watermark;
+  const fw::Ref<fw::FolderItem> target = folder.Child(fileName);
+  if (!target || target->Exists()) return;
+
+  // Decoding and encoding a large picture take long; the main thread goes on
+  // meanwhile. A Stop in that time takes effect right after, before the save.
+  const std::string encoded =
+      fw::WithoutRuntimeLock([&] { return DecodeStampEncode(std::move(bytes), watermark); });
+  if (encoded.empty()) return;
+  // Written whole under its name or not at all; an existing file is never replaced.
+  target->WriteNewFile(encoded);
+}
+
+}  // namespace
+
+void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread) {
+  for (;;) {
+    props.Page = fw::AddWrap(props.Page, 1);
+    const auto pageClient = std::make_shared<fw::HTTPSocket>();
+    const std::string pageAddress = props.url + "/page/" + fw::Str(props.Page);
+    const fw::StringArray addresses =
+        ExtractPicURLs(pageClient->Get(pageAddress, kRequestTimeoutSeconds));
+
+    const auto pictureClient = std::make_shared<fw::HTTPSocket>();
+    const fw::Ref<fw::FolderItem> desktop = fw::SpecialFolder::Desktop();
+    // A folder name that is not one plain name gives no item: nothing of this
+    // page is taken up, and nothing is written outside the Desktop.
+    const fw::Ref<fw::FolderItem> outputFolder = fw::NonNil(desktop).Child(props.folder);
+    if (outputFolder && !outputFolder->Exists()) outputFolder->CreateAsFolder();
+
+    for (int32_t i = 0; i <= fw::Ubound(addresses); ++i) {
+      const std::string& address = fw::At(addresses, i);
+      if (outputFolder && fw::StrEq(fw::Right(address, 3), "jpg")) {
+        TakePicture(props, *pictureClient, *outputFolder, address);
+      }
+      fw::RuntimeBackgroundTask();
+    }
+
+    thread.Sleep(kPauseMs, false);
+    fw::RuntimeBackgroundTask();
+  }
+}
+
+}  // namespace app
