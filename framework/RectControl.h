@@ -1,5 +1,6 @@
 #pragma once
 #include <QPointer>
+#include <QWidget>  // Widget() converts a QPointer, which needs the full class
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,8 +9,6 @@
 #include "framework/Nil.h"
 #include "framework/Object.h"
 #include "framework/PropertyTarget.h"
-
-class QWidget;
 
 namespace fw {
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QPointer>
+#include <QWidget>  // Widget() converts a QPointer, which needs the full class
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,7 +13,6 @@
 #include "framework/Object.h"
 #include "framework/PropertyTarget.h"
 
-class QWidget;
 class QVBoxLayout;
 
 namespace fw {
