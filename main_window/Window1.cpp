@@ -1,0 +1,293 @@
+#include "main_window/Window1.h"
+
+#include <vector>
+
+#include "framework/ClassRegistry.h"
+#include "framework/Delegate.h"
+#include "framework/EventBinding.h"
+#include "framework/FontUnits.h"
+#include "framework/PropertyTarget.h"
+#include "framework/Runtime.h"
+#include "main_window/DownloadWorker.h"
+#include "main_window/ExtractPicURLs.h"
+#include "main_window/Window1Layout.h"
+
+namespace app {
+
+namespace {
+
+// The record of the framework class a control of type T is cast to.
+template <class T>
+const fw::ClassRecord& KindRecord() {
+  if constexpr (std::is_same_v<T, fw::TextField>) return fw::LookupClass("TextField");
+  else if constexpr (std::is_same_v<T, fw::PushButton>) return fw::LookupClass("PushButton");
+  else if constexpr (std::is_same_v<T, fw::Label>) return fw::LookupClass("Label");
+  else if constexpr (std::is_same_v<T, fw::ProgressWheel>) return fw::LookupClass("ProgressWheel");
+  else if constexpr (std::is_same_v<T, fw::Thread>) return fw::LookupClass("Thread");
+  else {
+    static_assert(std::is_same_v<T, fw::Timer>, "not a control kind of this window");
+    return fw::LookupClass("Timer");
+  }
+}
+
+fw::AttributeList Public() { return fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}}); }
+fw::AttributeList PublicHidden() {
+  return fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}, {"Hidden", ""}});
+}
+
+// One own operation of a class: its introspection entry (which is also its
+// slot in the operation table) and whether it is hidden.
+struct Operation {
+  const char* name;
+  std::vector<std::string> argumentTypes;
+  const char* resultType;
+  bool hidden;
+};
+
+// Appends the own operations to rec's operation table (after its
+// superclass's) and writes their method entries.
+void AddOperations(fw::ClassRecord& rec, const std::vector<Operation>& ops) {
+  std::vector<std::string> names;
+  for (const Operation& op : ops) names.push_back(op.name);
+  fw::RuntimeNewVtable(rec, names);
+  for (const Operation& op : ops)
+    rec.methods.push_back({op.name, op.argumentTypes, op.resultType, op.hidden ? PublicHidden() : Public()});
+}
+
+// The four operations through which the framework treats a member as a
+// PaneChild, then the member's constructor.
+const std::vector<Operation>& MemberOperations() {
+  static const std::vector<Operation> ops = {
+      {"_SetWindow", {"Window"}, "", true}, {"Window", {}, "Window", false},
+      {"_Index", {}, "Int32", true},        {"_SetIndex", {"Int32"}, "", true},
+      {"Constructor", {}, "", false},
+  };
+  return ops;
+}
+
+// Builds the record of a window member class M under the framework class
+// superName.
+template <class M>
+const fw::ClassRecord& BuildMemberRecord(const char* superName, const char* fullName) {
+  fw::ClassRecord& r = fw::RuntimeNewClass(&fw::LookupClass(superName), fullName);
+  r.SetAllocator<M>();
+  r.finaliser = [](fw::Object& o) { dynamic_cast<M&>(o).Exit(); };
+  AddOperations(r, MemberOperations());
+  r.interfaces = r.Superclass()->interfaces;
+  r.interfaces.insert(r.interfaces.begin(),
+                      fw::InterfaceTable{"_PaneChild", {"_SetWindow", "Window", "_Index", "_SetIndex"}});
+  r.properties.push_back({"Index", "Int32", Public()});
+  r.properties.push_back({"ownerWindow", "Window", fw::RuntimeAllocateAttributeTable({{"__Scope", "Private"}})});
+  r.attributes = Public();
+  return r;
+}
+
+}  // namespace
+
+// --- the class record ---
+
+const fw::ClassRecord& Window1::Lookup() {
+  static const fw::ClassRecord& rec = []() -> const fw::ClassRecord& {
+    fw::ClassRecord& r = fw::RuntimeNewClass(&fw::LookupClass("Window"), "Window1.Window1");
+    r.SetAllocator<Window1>();
+    r.initialiser = [](fw::Object& o) { dynamic_cast<Window1&>(o).Init(); };
+    r.finaliser = [](fw::Object& o) { dynamic_cast<Window1&>(o).Exit(); };
+    AddOperations(r, {
+                         {"Layout", {}, "", false},
+                         {"CreateControls", {}, "", false},
+                         {"_CreateControls0", {}, "", true},
+                         {"TextField1", {}, "TextField", false},
+                         {"PushButton1", {}, "PushButton", false},
+                         {"Label1", {}, "Label", false},
+                         {"PushButton2", {}, "PushButton", false},
+                         {"Label2", {}, "Label", false},
+                         {"Label3", {}, "Label", false},
+                         {"TextField2", {}, "TextField", false},
+                         {"TextField3", {}, "TextField", false},
+                         {"Label6", {}, "Label", false},
+                         {"TextField5", {}, "TextField", false},
+                         {"Label7", {}, "Label", false},
+                         {"PushButton3", {}, "PushButton", false},
+                         {"Thread1", {}, "Thread", false},
+                         {"ProgressWheel1", {}, "ProgressWheel", false},
+                         {"Timer2", {}, "Timer", false},
+                         {"Label8", {}, "Label", false},
+                         {"TextField1_TextChange", {"TextField"}, "", false},
+                         {"PushButton1_Action", {"PushButton"}, "", false},
+                         {"PushButton2_Action", {"PushButton"}, "", false},
+                         {"PushButton3_Action", {"PushButton"}, "", false},
+                         {"Thread1_Run", {"Thread"}, "", false},
+                         {"Timer2_Action", {"Timer"}, "", false},
+                         {"Event_Open", {}, "", false},
+                         {"Event_Close", {}, "", false},
+                         {"ExtractPicURLs", {"String"}, "String()", false},
+                     });
+    r.eventHooks = {
+        {"Layout", "Layout", fw::HookTo(&Window1::Layout)},
+        {"CreateControls", "CreateControls", fw::HookTo(&Window1::CreateControls)},
+        {"Open", "Event_Open", fw::HookTo(&Window1::Event_Open)},
+        {"Close", "Event_Close", fw::HookTo(&Window1::Event_Close)},
+    };
+    for (const char* name : {"Page", "count"}) r.properties.push_back({name, "Int32", Public()});
+    for (const char* name : {"url", "folder", "picturename", "watermark", "checkurl"})
+      r.properties.push_back({name, "String", Public()});
+    r.attributes = Public();
+    return r;
+  }();
+  return rec;
+}
+
+const fw::ClassRecord& Window1::Class() const { return Lookup(); }
+
+fw::Ref<Window1> Window1::Instance() { return fw::ImplicitWindow<Window1>(Lookup()); }
+
+void Window1::Init() {
+  Page = 0;
+  count = 0;
+}
+
+void Window1::Exit() {
+  for (std::string* s : {&url, &folder, &picturename, &watermark, &checkurl}) std::string().swap(*s);
+}
+
+// --- layout and controls ---
+
+void Window1::Layout() { fw::SetProperties(*this, Window1Layout::Window()); }
+
+void Window1::CreateControls() { CreateControls0(); }
+
+template <class T>
+fw::Ref<T> Window1::Control(std::string_view name) const {
+  return fw::RuntimeCheckCast<T>(ControlByName(name), KindRecord<T>());
+}
+
+template <class T>
+void Window1::MakeVisible(std::string_view name, const std::string& table) {
+  {
+    fw::Ref<T> control = New<T>();
+    control->Constructor();
+    AddControl(name, control);
+  }
+  if constexpr (!std::is_same_v<T, fw::ProgressWheel>)
+    fw::NonNil(Control<T>(name)).SetTextUnit(fw::FontUnitsFromCode(0));
+  fw::SetProperties(Control<T>(name), table);
+}
+
+void Window1::CreateControls0() {
+  MakeVisible<fw::TextField>("TextField1", Window1Layout::TextField1());
+  fw::RuntimeAddEventHandler(Control<fw::TextField>("TextField1"), "TextChange",
+                             fw::RuntimeCreateDelegate(&Window1::TextField1_TextChange, this));
+
+  MakeVisible<fw::PushButton>("PushButton1", Window1Layout::PushButton1());
+  fw::RuntimeAddEventHandler(Control<fw::PushButton>("PushButton1"), "Action",
+                             fw::RuntimeCreateDelegate(&Window1::PushButton1_Action, this));
+
+  MakeVisible<fw::Label>("Label1", Window1Layout::Label1());
+
+  MakeVisible<fw::PushButton>("PushButton2", Window1Layout::PushButton2());
+  fw::RuntimeAddEventHandler(Control<fw::PushButton>("PushButton2"), "Action",
+                             fw::RuntimeCreateDelegate(&Window1::PushButton2_Action, this));
+
+  MakeVisible<fw::Label>("Label2", Window1Layout::Label2());
+  MakeVisible<fw::Label>("Label3", Window1Layout::Label3());
+  MakeVisible<fw::TextField>("TextField2", Window1Layout::TextField2());
+  MakeVisible<fw::TextField>("TextField3", Window1Layout::TextField3());
+  MakeVisible<fw::Label>("Label6", Window1Layout::Label6());
+  MakeVisible<fw::TextField>("TextField5", Window1Layout::TextField5());
+  MakeVisible<fw::Label>("Label7", Window1Layout::Label7());
+
+  MakeVisible<fw::PushButton>("PushButton3", Window1Layout::PushButton3());
+  fw::RuntimeAddEventHandler(Control<fw::PushButton>("PushButton3"), "Action",
+                             fw::RuntimeCreateDelegate(&Window1::PushButton3_Action, this));
+
+  {
+    fw::Ref<fw::Object> member = New(Window1::Thread1::Lookup());
+    fw::NonNil(std::dynamic_pointer_cast<class Window1::Thread1>(member)).Constructor();
+    AddControl("Thread1", member);
+  }
+  fw::SetProperties(Control<fw::Thread>("Thread1"), Window1Layout::Thread1());
+  fw::RuntimeAddEventHandler(Control<fw::Thread>("Thread1"), "Run",
+                             fw::RuntimeCreateDelegate(&Window1::Thread1_Run, this));
+
+  MakeVisible<fw::ProgressWheel>("ProgressWheel1", Window1Layout::ProgressWheel1());
+
+  {
+    fw::Ref<fw::Object> member = New(Window1::Timer2::Lookup());
+    fw::NonNil(std::dynamic_pointer_cast<class Window1::Timer2>(member)).Constructor();
+    AddControl("Timer2", member);
+  }
+  fw::SetProperties(Control<fw::Timer>("Timer2"), Window1Layout::Timer2());
+  fw::RuntimeAddEventHandler(Control<fw::Timer>("Timer2"), "Action",
+                             fw::RuntimeCreateDelegate(&Window1::Timer2_Action, this));
+
+  MakeVisible<fw::Label>("Label8", Window1Layout::Label8());
+}
+
+// --- the control accessors ---
+
+fw::Ref<fw::TextField> Window1::TextField1() const { return Control<fw::TextField>("TextField1"); }
+fw::Ref<fw::PushButton> Window1::PushButton1() const { return Control<fw::PushButton>("PushButton1"); }
+fw::Ref<fw::Label> Window1::Label1() const { return Control<fw::Label>("Label1"); }
+fw::Ref<fw::PushButton> Window1::PushButton2() const { return Control<fw::PushButton>("PushButton2"); }
+fw::Ref<fw::Label> Window1::Label2() const { return Control<fw::Label>("Label2"); }
+fw::Ref<fw::Label> Window1::Label3() const { return Control<fw::Label>("Label3"); }
+fw::Ref<fw::TextField> Window1::TextField2() const { return Control<fw::TextField>("TextField2"); }
+fw::Ref<fw::TextField> Window1::TextField3() const { return Control<fw::TextField>("TextField3"); }
+fw::Ref<fw::Label> Window1::Label6() const { return Control<fw::Label>("Label6"); }
+fw::Ref<fw::TextField> Window1::TextField5() const { return Control<fw::TextField>("TextField5"); }
+fw::Ref<fw::Label> Window1::Label7() const { return Control<fw::Label>("Label7"); }
+fw::Ref<fw::PushButton> Window1::PushButton3() const { return Control<fw::PushButton>("PushButton3"); }
+fw::Ref<fw::Thread> Window1::Thread1() const { return Control<fw::Thread>("Thread1"); }
+fw::Ref<fw::ProgressWheel> Window1::ProgressWheel1() const {
+  return Control<fw::ProgressWheel>("ProgressWheel1");
+}
+fw::Ref<fw::Timer> Window1::Timer2() const { return Control<fw::Timer>("Timer2"); }
+fw::Ref<fw::Label> Window1::Label8() const { return Control<fw::Label>("Label8"); }
+
+// --- handlers ---
+
+void Window1::TextField1_TextChange(fw::TextField&) {}
+
+void Window1::PushButton1_Action(fw::PushButton&) {}
+
+void Window1::PushButton2_Action(fw::PushButton&) {}
+
+void Window1::PushButton3_Action(fw::PushButton&) {}
+
+void Window1::Thread1_Run(fw::Thread& thread) { RunDownloadWorker(*this, thread); }
+
+void Window1::Timer2_Action(fw::Timer&) {}
+
+void Window1::Event_Open() {}
+
+void Window1::Event_Close() { fw::Quit(0); }
+
+fw::StringArray Window1::ExtractPicURLs(const std::string& pageText) {
+  return app::ExtractPicURLs(pageText);
+}
+
+// --- the members ---
+
+const fw::ClassRecord& Window1::Thread1::Lookup() {
+  static const fw::ClassRecord& rec = BuildMemberRecord<class Window1::Thread1>("Thread", "Window1.Thread1");
+  return rec;
+}
+
+const fw::ClassRecord& Window1::Thread1::Class() const { return Lookup(); }
+
+void Window1::Thread1::Constructor() {}
+
+void Window1::Thread1::Exit() { SetWindow(nullptr); }
+
+const fw::ClassRecord& Window1::Timer2::Lookup() {
+  static const fw::ClassRecord& rec = BuildMemberRecord<class Window1::Timer2>("Timer", "Window1.Timer2");
+  return rec;
+}
+
+const fw::ClassRecord& Window1::Timer2::Class() const { return Lookup(); }
+
+void Window1::Timer2::Constructor() {}
+
+void Window1::Timer2::Exit() { SetWindow(nullptr); }
+
+}  // namespace app
