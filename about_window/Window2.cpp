@@ -1,0 +1,177 @@
+#include "about_window/Window2.h"
+
+#include "about_window/BundlePictures.h"
+#include "about_window/Window2Layout.h"
+#include "framework/ClassRegistry.h"
+#include "framework/EventBinding.h"
+#include "framework/PropertyTarget.h"
+#include "framework/ShowURL.h"
+
+namespace app {
+
+namespace {
+
+constexpr uint8_t kDefaultUnit = 0;  // the text unit of the about window's controls
+constexpr uint8_t kPixelUnit = 1;    // the credit line's unit
+constexpr double kCreditLineSize = 12;
+
+fw::AttributeList Public() { return fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}}); }
+
+}  // namespace
+
+const fw::ClassRecord& Window2::Lookup() {
+  static const fw::ClassRecord& rec = []() -> const fw::ClassRecord& {
+    fw::ClassRecord& r = fw::RuntimeNewClass(&fw::LookupClass("Window"), "Window2.Window2");
+    r.SetAllocator<Window2>();
+    fw::RuntimeNewVtable(r, {"Layout", "CreateControls", "_CreateControls0", "Label1", "Canvas1",
+                             "Label2", "PushButton1", "PushButton2", "Canvas2", "Label1_MouseDown",
+                             "Label2_MouseDown", "PushButton1_Action", "PushButton2_Action",
+                             "Canvas2_MouseDown"});
+    r.methods = {
+        {"Layout", {}, "", Public()},
+        {"CreateControls", {}, "", Public()},
+        {"_CreateControls0", {}, "",
+         fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}, {"Hidden", ""}})},
+        {"Label1", {}, "Label", Public()},
+        {"Canvas1", {}, "Canvas", Public()},
+        {"Label2", {}, "Label", Public()},
+        {"PushButton1", {}, "PushButton", Public()},
+        {"PushButton2", {}, "PushButton", Public()},
+        {"Canvas2", {}, "Canvas", Public()},
+        {"Label1_MouseDown", {"Label", "Int32", "Int32"}, "Boolean", Public()},
+        {"Label2_MouseDown", {"Label", "Int32", "Int32"}, "Boolean", Public()},
+        {"PushButton1_Action", {"PushButton"}, "", Public()},
+        {"PushButton2_Action", {"PushButton"}, "", Public()},
+        {"Canvas2_MouseDown", {"Canvas", "Int32", "Int32"}, "Boolean", Public()},
+    };
+    r.eventHooks = {{"Layout", "Layout", fw::HookTo(&Window2::Layout)},
+                    {"CreateControls", "CreateControls", fw::HookTo(&Window2::CreateControls)}};
+    r.attributes = Public();
+    return r;
+  }();
+  return rec;
+}
+
+const fw::ClassRecord& Window2::Class() const { return Lookup(); }
+
+fw::Ref<Window2> Window2::Instance() { return fw::ImplicitWindow<Window2>(Lookup()); }
+
+void Window2::Layout() { fw::SetProperties(*this, Window2Layout::Window()); }
+
+void Window2::CreateControls() { CreateControls0(); }
+
+// Each control in turn: made, constructed and registered; its setters; its
+// table; its handler. After the registration every step works on what the
+// registry gives for the name.
+void Window2::CreateControls0() {
+  AddControl("Label1", [this] {
+    fw::Ref<fw::Label> c = New<fw::Label>();
+    c->Constructor();
+    return c;
+  }());
+  fw::NonNil(Label1()).SetTextSize(kCreditLineSize);
+  fw::NonNil(Label1()).SetTextUnit(kPixelUnit);
+  fw::SetProperties(Label1(), Window2Layout::Label1());
+  fw::RuntimeAddEventHandler(Label1(), "MouseDown",
+                             fw::RuntimeCreateDelegate(&Window2::Label1_MouseDown, this));
+
+  AddControl("Canvas1", [this] {
+    fw::Ref<fw::Canvas> c = New<fw::Canvas>();
+    c->Constructor();
+    return c;
+  }());
+  {
+    fw::Ref<fw::Canvas> canvas = Canvas1();
+    fw::Ref<fw::Picture> pic = tumblr();
+    fw::NonNil(canvas).SetBackdrop(pic);
+  }
+  fw::SetProperties(Canvas1(), Window2Layout::Canvas1());
+  // A click on the program icon does nothing: no handler.
+
+  AddControl("Label2", [this] {
+    fw::Ref<fw::Label> c = New<fw::Label>();
+    c->Constructor();
+    return c;
+  }());
+  fw::NonNil(Label2()).SetTextUnit(kDefaultUnit);
+  fw::SetProperties(Label2(), Window2Layout::Label2());
+  fw::RuntimeAddEventHandler(Label2(), "MouseDown",
+                             fw::RuntimeCreateDelegate(&Window2::Label2_MouseDown, this));
+
+  AddControl("PushButton1", [this] {
+    fw::Ref<fw::PushButton> c = New<fw::PushButton>();
+    c->Constructor();
+    return c;
+  }());
+  fw::NonNil(PushButton1()).SetTextUnit(kDefaultUnit);
+  fw::SetProperties(PushButton1(), Window2Layout::PushButton1());
+  fw::RuntimeAddEventHandler(PushButton1(), "Action",
+                             fw::RuntimeCreateDelegate(&Window2::PushButton1_Action, this));
+
+  AddControl("PushButton2", [this] {
+    fw::Ref<fw::PushButton> c = New<fw::PushButton>();
+    c->Constructor();
+    return c;
+  }());
+  fw::NonNil(PushButton2()).SetTextUnit(kDefaultUnit);
+  fw::SetProperties(PushButton2(), Window2Layout::PushButton2());
+  fw::RuntimeAddEventHandler(PushButton2(), "Action",
+                             fw::RuntimeCreateDelegate(&Window2::PushButton2_Action, this));
+
+  AddControl("Canvas2", [this] {
+    fw::Ref<fw::Canvas> c = New<fw::Canvas>();
+    c->Constructor();
+    return c;
+  }());
+  {
+    fw::Ref<fw::Canvas> canvas = Canvas2();
+    fw::Ref<fw::Picture> pic = dorvex_logo2();
+    fw::NonNil(canvas).SetBackdrop(pic);
+  }
+  fw::SetProperties(Canvas2(), Window2Layout::Canvas2());
+  fw::RuntimeAddEventHandler(Canvas2(), "MouseDown",
+                             fw::RuntimeCreateDelegate(&Window2::Canvas2_MouseDown, this));
+}
+
+fw::Ref<fw::Label> Window2::Label1() const {
+  return fw::RuntimeCheckCast<fw::Label>(ControlByName("Label1"), fw::LookupClass("Label"));
+}
+fw::Ref<fw::Canvas> Window2::Canvas1() const {
+  return fw::RuntimeCheckCast<fw::Canvas>(ControlByName("Canvas1"), fw::LookupClass("Canvas"));
+}
+fw::Ref<fw::Label> Window2::Label2() const {
+  return fw::RuntimeCheckCast<fw::Label>(ControlByName("Label2"), fw::LookupClass("Label"));
+}
+fw::Ref<fw::PushButton> Window2::PushButton1() const {
+  return fw::RuntimeCheckCast<fw::PushButton>(ControlByName("PushButton1"),
+                                              fw::LookupClass("PushButton"));
+}
+fw::Ref<fw::PushButton> Window2::PushButton2() const {
+  return fw::RuntimeCheckCast<fw::PushButton>(ControlByName("PushButton2"),
+                                              fw::LookupClass("PushButton"));
+}
+fw::Ref<fw::Canvas> Window2::Canvas2() const {
+  return fw::RuntimeCheckCast<fw::Canvas>(ControlByName("Canvas2"), fw::LookupClass("Canvas"));
+}
+
+bool Window2::Label1_MouseDown(fw::Label&, int32_t, int32_t) {
+  fw::ShowURL(Window2Layout::kIconCreditPage);
+  return false;
+}
+
+bool Window2::Label2_MouseDown(fw::Label&, int32_t, int32_t) {
+  fw::ShowURL(Window2Layout::kMakerSecondSite);
+  return false;
+}
+
+// The open about window is the one whose button was pressed.
+void Window2::PushButton1_Action(fw::PushButton&) { fw::NonNil(Instance()).Close(); }
+
+void Window2::PushButton2_Action(fw::PushButton&) { fw::ShowURL(Window2Layout::kDonationPage); }
+
+bool Window2::Canvas2_MouseDown(fw::Canvas&, int32_t, int32_t) {
+  fw::ShowURL(Window2Layout::kMakerHomePage);
+  return false;
+}
+
+}  // namespace app
