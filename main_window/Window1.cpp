@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "about_window/Window2.h"
 #include "framework/ClassRegistry.h"
 #include "framework/Delegate.h"
 #include "framework/EventBinding.h"
@@ -252,7 +253,8 @@ void Window1::PushButton1_Action(fw::PushButton&) {}
 
 void Window1::PushButton2_Action(fw::PushButton&) {}
 
-void Window1::PushButton3_Action(fw::PushButton&) {}
+// "Info": shows the about window, the open one if there is one.
+void Window1::PushButton3_Action(fw::PushButton&) { fw::NonNil(Window2::Instance()).Show(); }
 
 void Window1::Thread1_Run(fw::Thread& thread) { RunDownloadWorker(*this, thread); }
 
