@@ -49,7 +49,9 @@ TEST_F(Window1Test, ControlsAreRegisteredInCreationOrderWithTheirClasses) {
     Ref<fw::Object> c = w->ControlAt(static_cast<int32_t>(i));
     EXPECT_EQ(c, w->ControlByName(expected[i].first)) << expected[i].first;
     EXPECT_EQ(c->Class().FullName(), expected[i].second) << expected[i].first;
-    if (auto* rc = dynamic_cast<fw::RectControl*>(c.get())) EXPECT_EQ(rc->Name(), expected[i].first);
+    if (auto* rc = dynamic_cast<fw::RectControl*>(c.get())) {
+      EXPECT_EQ(rc->Name(), expected[i].first);
+    }
   }
 }
 

@@ -1,0 +1,7 @@
+#include "app/FileTypes1.h"
+
+namespace app {
+
+void FileTypes1::Initialize() {}
+
+}  // namespace app

@@ -1,0 +1,190 @@
+#include "app/Startup.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainMenuBar.h"
+#include "app/SnapHarbor.h"
+#include "framework/Application.h"
+#include "framework/LayoutTableWriter.h"
+#include "framework/NilObjectException.h"
+#include "framework/PropertyTarget.h"
+#include "framework/Runtime.h"
+#include "framework/Thread.h"
+#include "framework/ThreadAccessingUIException.h"
+#include "framework/UnhandledReport.h"
+#include "framework/Window.h"
+#include "main_window/Window1.h"
+
+namespace {
+
+using fw::Ref;
+using Steps = std::vector<std::string>;
+
+// Runs the program as main.cpp does, on the test's QApplication. While it runs,
+// `tick` is called on the main thread every 5 ms once the main window is open,
+// until it returns true; a run that does not end within 10 s quits with 99.
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fw::UnhandledReport::SetPresenter(
+        [this](const fw::UnhandledReport::Details& d) { reports.push_back(d.className); });
+  }
+  void TearDown() override {
+    app::SetStartupObserver({});
+    fw::UnhandledReport::SetPresenter({});
+  }
+
+  int Run(std::function<bool(app::Window1&)> tick) {
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { fw::Quit(99); });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      Ref<fw::Window> open = fw::GetImplicitWindow("Window1.Window1");
+      auto main = std::dynamic_pointer_cast<app::Window1>(open);
+      if (main && main->IsOpen() && tick(*main)) poll.stop();
+    });
+    app::SetStartupObserver([&](const std::string& step) {
+      if (step == "_RuntimeRun") {
+        guard.start(10000);
+        poll.start(5);
+      }
+    });
+    char name[] = "snapharbor";
+    char* argv[] = {name, nullptr};
+    return app::RunProgram(1, argv);
+  }
+
+  static int Count(const Steps& steps, const std::string& step) {
+    return static_cast<int>(std::count(steps.begin(), steps.end(), step));
+  }
+
+  std::vector<std::string> reports;
+};
+
+TEST_F(StartupTest, RoadRunsInOrderAndClosingTheMainWindowEndsItWithStatusZero) {
+  std::weak_ptr<app::Window1> window;
+  bool shownWithoutShow = false, appIsOurs = false, barInstalled = false;
+  const int status = Run([&](app::Window1& w) {
+    window = std::dynamic_pointer_cast<app::Window1>(w.shared_from_this());
+    shownWithoutShow = w.Widget()->isVisible();
+    Ref<fw::Application> current = fw::Application::Current();
+    appIsOurs = current && current->Class().FullName() == "snapHarbor";
+    barInstalled = current && current->MenuBar() == app::MainMenuBar::ImplicitInstance() &&
+                   current->MenuBar() != nullptr;
+    w.Close();
+    return true;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(shownWithoutShow);
+  EXPECT_TRUE(appIsOurs);
+  EXPECT_TRUE(barInstalled);
+
+  Steps expected = {"RuntimeInit",
+                    "% initialize",
+                    "record snapHarbor",
+                    "record Window1.Window1",
+                    "record Window1.Thread1",
+                    "record Window1.Timer2",
+                    "record MainMenuBar.MainMenuBar"};
+#if __has_include("about_window/Window2.h")
+  expected.push_back("record Window2.Window2");
+#endif
+  for (const char* s : {"_Main", "_RuntimeSetExceptionHelper", "_EarlyStartup", "_RuntimeInitExternalClasses",
+                        "_InitPluginEntrypoints", "_InitFileTypes", "_NewAppInstance", "snapHarbor.Constructor",
+                        "MainMenuBar.MainMenuBar", "Application.MenuBar", "_RuntimeRegisterAppObject",
+                        "_ApplicationAddMenuHandlers", "_RunFrameworkInitialization", "_RuntimeRun",
+                        "_LateStartup", "_MakeDefaultView", "event loop returned", "% finalize", "RuntimeExit"})
+    expected.push_back(s);
+  EXPECT_EQ(app::StartupTrace(), expected);
+
+  // The end released what the module held: windows, the bar, the application.
+  EXPECT_TRUE(window.expired());
+  EXPECT_TRUE(fw::OpenWindows().empty());
+  EXPECT_EQ(app::MainMenuBar::ImplicitInstance(), nullptr);
+  EXPECT_EQ(fw::Application::Current(), nullptr);
+  EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(StartupTest, QuitItemEndsTheLoopWithStatusZero) {
+  const int status = Run([](app::Window1&) {
+    Ref<fw::MenuItem> file = app::MainMenuBar::ImplicitInstance()->Child("FileMenu");
+    file->Child("FileQuit")->NativeAction()->trigger();
+    return true;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Count(app::StartupTrace(), "event loop returned"), 1);
+}
+
+TEST_F(StartupTest, ClosingAnotherWindowLeavesTheProgramRunning) {
+  Ref<fw::Window> other;
+  int ticks = 0;
+  const int status = Run([&](app::Window1&) {
+    if (ticks++ == 0) {
+      other = std::make_shared<fw::Window>();
+      fw::SetProperties(other, fw::LayoutTableWriter().String("Title", "Other").Bool("Visible", true).Bytes());
+      other->Constructor();
+      other->Close();
+      return false;
+    }
+    fw::Quit(7);  // still running on the next tick: end it with a status of our own
+    return true;
+  });
+  EXPECT_EQ(status, 7);
+  EXPECT_FALSE(other->IsOpen());
+}
+
+TEST_F(StartupTest, MainThreadRuleHoldsOnceTheApplicationIsRegistered) {
+  bool raised = false, done = false;
+  Ref<fw::Thread> worker;
+  const int status = Run([&](app::Window1& w) {
+    if (!worker) {
+      Ref<fw::TextField> field = w.TextField1();
+      worker = std::make_shared<fw::Thread>();
+      worker->SetRunHandler([&raised, &done, field](fw::Thread&) {
+        try {
+          field->SetText("from a worker");
+        } catch (const fw::ThreadAccessingUIException&) {
+          raised = true;
+        }
+        done = true;
+      });
+      worker->Run();
+      return false;
+    }
+    if (!done) return false;
+    EXPECT_EQ(w.TextField1()->Text(), "");
+    w.Close();
+    return true;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(raised);
+}
+
+TEST_F(StartupTest, ExceptionEscapingAStepIsReportedAndTheEndStillRuns) {
+  app::SetStartupObserver([](const std::string& step) {
+    if (step == "_InitFileTypes") throw fw::NilObjectException("no file types");
+  });
+  char name[] = "snapharbor";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(app::RunProgram(1, argv), 0);
+  ASSERT_EQ(reports, (std::vector<std::string>{"NilObjectException"}));
+  const Steps& steps = app::StartupTrace();
+  const Steps tail(steps.end() - 4, steps.end());
+  EXPECT_EQ(tail, (Steps{"_InitFileTypes", "_UnhandledException", "% finalize", "RuntimeExit"}));
+  EXPECT_EQ(Count(steps, "_NewAppInstance"), 0);
+  EXPECT_EQ(fw::Application::Current(), nullptr);
+  EXPECT_EQ(app::MainMenuBar::ImplicitInstance(), nullptr);
+}
+
+}  // namespace
