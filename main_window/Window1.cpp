@@ -6,11 +6,16 @@
 #include "framework/ClassRegistry.h"
 #include "framework/Delegate.h"
 #include "framework/EventBinding.h"
+#include "framework/FolderItem.h"
 #include "framework/FontUnits.h"
+#include "framework/Int32.h"
+#include "framework/MsgBox.h"
 #include "framework/PropertyTarget.h"
 #include "framework/Runtime.h"
+#include "framework/SpecialFolder.h"
 #include "main_window/DownloadWorker.h"
 #include "main_window/ExtractPicURLs.h"
+#include "main_window/FormChecks.h"
 #include "main_window/Window1Layout.h"
 
 namespace app {
@@ -249,18 +254,82 @@ fw::Ref<fw::Label> Window1::Label8() const { return Control<fw::Label>("Label8")
 
 void Window1::TextField1_TextChange(fw::TextField&) {}
 
-void Window1::PushButton1_Action(fw::PushButton&) {}
+// "Go": the first failing check is shown and ends the handler with the form
+// as it was (an address that is not the blog service's is emptied after the
+// message). Otherwise the address is shortened, the form copied into the run
+// state, the worker started and the form locked.
+void Window1::PushButton1_Action(fw::PushButton&) {
+  const FormCheck check = CheckForm(fw::NonNil(TextField1()).Text(), fw::NonNil(TextField2()).Text(),
+                                    fw::NonNil(TextField3()).Text());
+  if (!check.Passed()) {
+    fw::MsgBox(check.message);
+    if (check.clearAddress) fw::NonNil(TextField1()).SetText("");
+    return;
+  }
+  fw::NonNil(TextField1()).SetText(check.normalised);
 
-void Window1::PushButton2_Action(fw::PushButton&) {}
+  fw::NonNil(PushButton1()).SetEnabled(false);
+  fw::NonNil(PushButton2()).SetEnabled(true);
+  count = fw::DoubleToInt32(fw::Val(fw::NonNil(TextField5()).Text()));
+  url = fw::NonNil(TextField1()).Text();
+  folder = fw::NonNil(TextField2()).Text();
+  picturename = fw::NonNil(TextField3()).Text();
+  fw::NonNil(Thread1()).Run();
+  fw::NonNil(Label1()).SetVisible(true);
+  fw::NonNil(ProgressWheel1()).SetVisible(true);
+  fw::NonNil(ProgressWheel1()).SetEnabled(true);
+  for (fw::Ref<fw::TextField> (Window1::*field)() const :
+       {&Window1::TextField1, &Window1::TextField2, &Window1::TextField3, &Window1::TextField5}) {
+    fw::NonNil((this->*field)()).SetReadOnly(true);
+    fw::NonNil((this->*field)()).SetEnabled(false);
+  }
+  fw::NonNil(Timer2()).SetEnabled(true);
+}
+
+// "Stop": the worker ends at the yield point where it waits (Kill returns once
+// it has unwound), then the form is unlocked and the progress line, the wheel
+// and the timer stop.
+void Window1::PushButton2_Action(fw::PushButton&) {
+  fw::NonNil(PushButton2()).SetEnabled(false);
+  fw::NonNil(PushButton1()).SetEnabled(true);
+  fw::NonNil(Thread1()).Suspend();
+  fw::NonNil(Thread1()).Kill();
+  fw::NonNil(ProgressWheel1()).SetVisible(false);
+  fw::NonNil(ProgressWheel1()).SetEnabled(false);
+  for (fw::Ref<fw::TextField> (Window1::*field)() const :
+       {&Window1::TextField1, &Window1::TextField2, &Window1::TextField3, &Window1::TextField5}) {
+    fw::NonNil((this->*field)()).SetReadOnly(false);
+    fw::NonNil((this->*field)()).SetEnabled(true);
+  }
+  fw::NonNil(Label1()).SetVisible(false);
+  fw::NonNil(Timer2()).SetEnabled(false);
+}
 
 // "Info": shows the about window, the open one if there is one.
 void Window1::PushButton3_Action(fw::PushButton&) { fw::NonNil(Window2::Instance()).Show(); }
 
 void Window1::Thread1_Run(fw::Thread& thread) { RunDownloadWorker(*this, thread); }
 
-void Window1::Timer2_Action(fw::Timer&) {}
+// The progress line: the number of items in the output folder on the Desktop
+// (0 while the folder is not there yet). Raises NilObjectException when there
+// is no Desktop, no item for the folder name or no label; the line then keeps
+// its text.
+void Window1::Timer2_Action(fw::Timer&) {
+  const fw::Ref<fw::FolderItem> desktop = fw::SpecialFolder::Desktop();
+  const fw::Ref<fw::FolderItem> output = fw::NonNil(desktop).Child(folder);
+  const int32_t items = fw::NonNil(output).Count();
+  fw::NonNil(Label1()).SetText("Pictures saved: " + fw::Str(items));
+}
 
-void Window1::Event_Open() {}
+// The idle form: count 0, no progress line, no "Stop", no timer, and the
+// start-number field showing the count.
+void Window1::Event_Open() {
+  count = 0;
+  fw::NonNil(Label1()).SetVisible(false);
+  fw::NonNil(PushButton2()).SetEnabled(false);
+  fw::NonNil(Timer2()).SetEnabled(false);
+  fw::NonNil(TextField5()).SetText(fw::Str(count));
+}
 
 void Window1::Event_Close() { fw::Quit(0); }
 
