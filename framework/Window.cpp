@@ -317,17 +317,18 @@ void Window::ApplyFlags() {
 }
 
 void Window::ApplyBackColor() {
-  if (!content_ || !top_) return;
-  for (QWidget* w : {top_.data(), content_.data()}) {
-    if (hasBackColor_) {
-      QPalette p = w->palette();
-      p.setColor(QPalette::Window, QColor::fromRgb(backColor_ & 0xFFFFFFu));
-      w->setPalette(p);
-      w->setAutoFillBackground(true);
-    } else {
-      w->setPalette(QPalette());
-      w->setAutoFillBackground(false);
-    }
+  // Only the content: the menu bar above it keeps the standard colours, so
+  // its captions stay readable on a dark window.
+  QWidget* w = content_.data();
+  if (!w) return;
+  if (hasBackColor_) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, QColor::fromRgb(backColor_ & 0xFFFFFFu));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+  } else {
+    w->setPalette(QPalette());
+    w->setAutoFillBackground(false);
   }
 }
 

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMenuBar>
+#include <QPalette>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -74,7 +76,7 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, RoadRunsInOrderAndClosingTheMainWindowEndsItWithStatusZero) {
   std::weak_ptr<app::Window1> window;
-  bool shownWithoutShow = false, appIsOurs = false, barInstalled = false;
+  bool shownWithoutShow = false, appIsOurs = false, barInstalled = false, barReadable = false;
   const int status = Run([&](app::Window1& w) {
     window = std::dynamic_pointer_cast<app::Window1>(w.shared_from_this());
     shownWithoutShow = w.Widget()->isVisible();
@@ -82,11 +84,15 @@ TEST_F(StartupTest, RoadRunsInOrderAndClosingTheMainWindowEndsItWithStatusZero) 
     appIsOurs = current && current->Class().FullName() == "snapHarbor";
     barInstalled = current && current->MenuBar() == app::MainMenuBar::ImplicitInstance() &&
                    current->MenuBar() != nullptr;
+    // The bar shows in the window, in the standard colours, not on the dark grey.
+    if (auto* shown = w.Widget()->findChild<QMenuBar*>())
+      barReadable = shown->palette().color(QPalette::Window) != QColor(0x3C, 0x3C, 0x3C);
     w.Close();
     return true;
   });
   EXPECT_EQ(status, 0);
   EXPECT_TRUE(shownWithoutShow);
+  EXPECT_TRUE(barReadable);
   EXPECT_TRUE(appIsOurs);
   EXPECT_TRUE(barInstalled);
 
