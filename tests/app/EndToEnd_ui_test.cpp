@@ -1,0 +1,240 @@
+// The whole program on a fixture blog: started as main.cpp starts it, driven
+// through its real form while the event loop runs, and left during a run.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/MainMenuBar.h"
+#include "app/Startup.h"
+#include "framework/Clock.h"
+#include "framework/FolderItem.h"
+#include "framework/MsgBox.h"
+#include "framework/Runtime.h"
+#include "framework/SpecialFolder.h"
+#include "framework/UnhandledReport.h"
+#include "framework/Window.h"
+#include "main_window/Window1.h"
+#include "tests/support/FixtureBlog.h"
+#include "tests/support/Waiting.h"
+
+namespace {
+
+namespace stdfs = std::filesystem;
+using app::Window1;
+using fw::Ref;
+using testsupport::FixtureBlog;
+using testsupport::LoopbackServer;
+using Names = std::vector<std::string>;
+
+// Turns the event loop (the runtime lock given up while it waits, so the
+// worker runs) until pred holds or timeoutMs pass; gives pred's last value.
+bool SpinUntil(const std::function<bool()>& pred, int timeoutMs = 10000) {
+  if (pred()) return true;
+  QEventLoop loop;
+  QTimer poll;
+  QElapsedTimer elapsed;
+  elapsed.start();
+  bool held = false;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if ((held = pred()) || elapsed.elapsed() > timeoutMs) loop.quit();
+  });
+  poll.start(5);
+  loop.exec();
+  return held;
+}
+
+// The open main window, as a weak reference: the test must not be what keeps
+// it alive when the program ends.
+std::weak_ptr<Window1> MainWindow() {
+  return std::dynamic_pointer_cast<Window1>(fw::GetImplicitWindow("Window1.Window1"));
+}
+
+// The program with its Desktop in a temporary folder, the 10 s pause made
+// free, message boxes and unhandled-exception reports recorded, and a fixture
+// blog as the only name that resolves.
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/endtoend_ui_test-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    root_ = tmpl;
+    fw::SpecialFolder::SetDesktopForTests((root_ / "Desktop").string());
+    fw::FolderItem::SetNamedTempFilesForTests(true);  // a partial file would show
+    fw::SetClock(std::make_shared<fw::ManualClock>(/*autoAdvance=*/true));
+    fw::SetMsgBoxHandler([this](const std::string& text) { messages_.push_back(text); });
+    fw::UnhandledReport::SetPresenter(
+        [this](const fw::UnhandledReport::Details& d) { reports_.push_back(d.text); });
+    blog_ = std::make_unique<FixtureBlog>();
+  }
+  void TearDown() override {
+    app::SetStartupObserver({});
+    blog_.reset();
+    fw::UnhandledReport::SetPresenter({});
+    fw::SetMsgBoxHandler({});
+    fw::SetClock(nullptr);
+    fw::FolderItem::SetNamedTempFilesForTests(false);
+    fw::SpecialFolder::SetDesktopForTests("");
+    stdfs::remove_all(root_);
+  }
+
+  // Runs the program as main.cpp does; once its event loop runs, scenario
+  // runs inside it (as an event) with the open main window. A program still
+  // running 30 s later quits with status 99. Gives the exit status.
+  int RunProgram(const std::function<void(std::weak_ptr<Window1>)>& scenario) {
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { fw::Quit(99); });
+    app::SetStartupObserver([&](const std::string& step) {
+      if (step != "_RuntimeRun") return;
+      guard.start(30000);
+      QTimer::singleShot(0, [&] {
+        if (SpinUntil([] { return !MainWindow().expired(); })) scenario(MainWindow());
+        else ADD_FAILURE() << "the main window did not open";
+      });
+    });
+    char name[] = "snapharbor";
+    char* argv[] = {name, nullptr};
+    return app::RunProgram(1, argv);
+  }
+
+  // Fills the form as the user types it and presses "Go" as a click does.
+  static void TypeAndGo(Window1& w, const std::string& address, const std::string& folder,
+                        const std::string& base, const std::string& start) {
+    w.TextField1()->SetText(address);
+    w.TextField2()->SetText(folder);
+    w.TextField3()->SetText(base);
+    w.TextField5()->SetText(start);
+    w.PushButton1()->Push();
+  }
+
+  bool Requested(const std::string& path) const {
+    const Names paths = blog_->RequestPaths();
+    return std::find(paths.begin(), paths.end(), path) != paths.end();
+  }
+  // Every entry of the Desktop folder `folder`, hidden ones included, sorted.
+  Names Entries(const std::string& folder) const {
+    Names names;
+    const stdfs::path dir = root_ / "Desktop" / folder;
+    if (stdfs::is_directory(dir))
+      for (const auto& e : stdfs::directory_iterator(dir)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  stdfs::path root_;
+  std::unique_ptr<FixtureBlog> blog_;
+  Names messages_, reports_;
+};
+
+TEST_F(EndToEndTest, BackupRunStoppedResumedAndEndedByClosingTheWindow) {
+  blog_->AddPicture("/pics/one.jpg", 40, 30, 0xCC3333);
+  blog_->AddPicture("/pics/two.jpg", 30, 40, 0x33CC33);
+  blog_->SetPage(1, {blog_->Address("/pics/one.jpg"), blog_->Address("/pics/skip.png"),
+                     blog_->Address("/pics/two.jpg")});
+  blog_->HoldPage(2);
+  blog_->HoldPage(3);
+  std::weak_ptr<Window1> window;
+  bool finished = false;
+
+  const int status = RunProgram([&](std::weak_ptr<Window1> main) {
+    window = main;
+    {
+      Ref<Window1> w = main.lock();
+      TypeAndGo(*w, blog_->BlogUrl() + "/archive", "backup", "pic", "0");
+      ASSERT_TRUE(messages_.empty()) << messages_.front();
+      EXPECT_EQ(w->TextField1()->Text(), blog_->BlogUrl());
+      EXPECT_FALSE(w->PushButton1()->Enabled());
+      EXPECT_TRUE(w->ProgressWheel1()->Spinning());
+      EXPECT_FALSE(w->TextField2()->Enabled());
+    }
+    // The pictures appear, and the timer's line counts them.
+    ASSERT_TRUE(SpinUntil([&] {
+      return main.lock()->Label1()->Text() == "Pictures saved: 2" && Requested("/page/2");
+    })) << main.lock()->Label1()->Text();
+    EXPECT_EQ(Entries("backup"), (Names{"pic-1.jpg", "pic-2.jpg"}));
+    EXPECT_TRUE(main.lock()->Label1()->Visible());
+
+    // "Stop" while the worker waits for page 2, then "Go" again: page 3 next.
+    main.lock()->PushButton2()->Push();
+    EXPECT_FALSE(main.lock()->Label1()->Visible());
+    EXPECT_TRUE(main.lock()->PushButton1()->Enabled());
+    EXPECT_TRUE(main.lock()->TextField1()->Enabled());
+    main.lock()->PushButton1()->Push();
+    ASSERT_TRUE(SpinUntil([&] { return Requested("/page/3"); }));
+    EXPECT_EQ(blog_->RequestPaths(),
+              (Names{"/page/1", "/pics/one.jpg", "/pics/two.jpg", "/page/2", "/page/3"}));
+
+    // Closed by its close box during the run: the program quits.
+    main.lock()->Widget()->close();
+    finished = true;
+  });
+
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(window.expired());
+  EXPECT_EQ(Entries("backup"), (Names{"pic-1.jpg", "pic-2.jpg"}));
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_TRUE(reports_.empty()) << reports_.front();
+}
+
+// --- Leaving the program while a picture comes in ---
+
+struct QuitCase {
+  const char* name;
+  std::function<void(Window1&)> quit;
+};
+void PrintTo(const QuitCase& c, std::ostream* os) { *os << c.name; }
+
+class QuitDuringARun : public EndToEndTest, public ::testing::WithParamInterface<QuitCase> {};
+
+TEST_P(QuitDuringARun, EndsTheWorkerAndLeavesNoPartialFile) {
+  // The picture's body stops halfway and never goes on.
+  const std::string jpeg = FixtureBlog::Jpeg(64, 48, 0x3366CC);
+  blog_->SetReply("/half.jpg", {LoopbackServer::Step::Send("HTTP/1.0 200 OK\r\nContent-Length: " +
+                                                           std::to_string(jpeg.size()) + "\r\n\r\n" +
+                                                           jpeg.substr(0, jpeg.size() / 2)),
+                                LoopbackServer::Step::Hang()});
+  blog_->SetPage(1, {blog_->Address("/half.jpg")});
+  std::weak_ptr<Window1> window;
+  bool finished = false;
+
+  const int status = RunProgram([&](std::weak_ptr<Window1> main) {
+    window = main;
+    TypeAndGo(*main.lock(), blog_->BlogUrl(), "backup", "pic", "0");
+    ASSERT_TRUE(SpinUntil([&] { return Requested("/half.jpg"); }));
+    GetParam().quit(*main.lock());
+    finished = true;
+  });
+
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(window.expired());
+  EXPECT_EQ(Entries("backup"), Names{});
+  // The worker's picture connection went with it.
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return blog_->Server().OpenConnections() == 0; }, 2000));
+  EXPECT_TRUE(reports_.empty()) << reports_.front();
+}
+
+const QuitCase kQuitCases[] = {
+    {"CloseBox", [](Window1& w) { w.Widget()->close(); }},
+    {"QuitItem",
+     [](Window1&) {
+       app::MainMenuBar::ImplicitInstance()->Child("FileMenu")->Child("FileQuit")->NativeAction()->trigger();
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(Ways, QuitDuringARun, ::testing::ValuesIn(kQuitCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
