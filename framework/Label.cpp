@@ -28,7 +28,7 @@ class ClickLabel : public QLabel {
 
 }  // namespace
 
-Label::Label() : RectControl(new ClickLabel) {
+Label::Label() : TextControl(new ClickLabel) {
   auto* w = static_cast<ClickLabel*>(Widget());
   w->setTextFormat(Qt::PlainText);
   w->onMouseDown = [this](int x, int y) { MouseDown(x, y); };
@@ -128,60 +128,6 @@ void Label::SetTransparent(bool v) {
   if (LabelWidget()) LabelWidget()->setAutoFillBackground(!v);
 }
 
-std::string Label::TextFont() const {
-  CheckMainThread();
-  return style_.font;
-}
-void Label::SetTextFont(const std::string& v) {
-  CheckMainThread();
-  style_.font = v;
-  ApplyTextStyle(style_);
-}
-bool Label::Bold() const {
-  CheckMainThread();
-  return style_.bold;
-}
-void Label::SetBold(bool v) {
-  CheckMainThread();
-  style_.bold = v;
-  ApplyTextStyle(style_);
-}
-bool Label::Italic() const {
-  CheckMainThread();
-  return style_.italic;
-}
-void Label::SetItalic(bool v) {
-  CheckMainThread();
-  style_.italic = v;
-  ApplyTextStyle(style_);
-}
-bool Label::Underline() const {
-  CheckMainThread();
-  return style_.underline;
-}
-void Label::SetUnderline(bool v) {
-  CheckMainThread();
-  style_.underline = v;
-  ApplyTextStyle(style_);
-}
-double Label::TextSize() const {
-  CheckMainThread();
-  return style_.size;
-}
-void Label::SetTextSize(double v) {
-  CheckMainThread();
-  style_.size = v;
-  ApplyTextStyle(style_);
-}
-FontUnits Label::TextUnit() const {
-  CheckMainThread();
-  return style_.unit;
-}
-void Label::SetTextUnit(FontUnits v) {
-  CheckMainThread();
-  style_.unit = v;
-  ApplyTextStyle(style_);
-}
 std::string Label::DataSource() const {
   CheckMainThread();
   return dataSource_;

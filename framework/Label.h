@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/FontUnits.h"
-#include "framework/RectControl.h"
+#include "framework/TextControl.h"
 
 class QLabel;
 
@@ -14,7 +14,7 @@ namespace fw {
 // mouse button goes down on it (x, y from its top left); unbound it yields
 // False.
 // Every getter and setter raises ThreadAccessingUIException on a worker.
-class Label : public RectControl {
+class Label : public TextControl {
  public:
   Label();
   ~Label() override;
@@ -40,20 +40,6 @@ class Label : public RectControl {
   bool Transparent() const;
   void SetTransparent(bool v);
 
-  std::string TextFont() const;
-  void SetTextFont(const std::string& v);
-  bool Bold() const;
-  void SetBold(bool v);
-  bool Italic() const;
-  void SetItalic(bool v);
-  bool Underline() const;
-  void SetUnderline(bool v);
-  // The text's size in TextUnit units; 0: the toolkit's default size.
-  double TextSize() const;
-  void SetTextSize(double v);
-  FontUnits TextUnit() const;
-  void SetTextUnit(FontUnits v);
-  void SetTextUnit(uint8_t code) { SetTextUnit(FontUnitsFromCode(code)); }
 
   // Kept as set, no effect here.
   std::string DataSource() const;
@@ -80,7 +66,6 @@ class Label : public RectControl {
   uint32_t textColor_ = 0x000000;
   int32_t textAlign_ = 0;
   bool multiline_ = false, selectable_ = false, transparent_ = false;
-  TextStyle style_;
   std::string dataSource_, dataField_;
   std::function<bool(Label&, int32_t, int32_t)> mouseDown_;
 };

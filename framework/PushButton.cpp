@@ -9,7 +9,7 @@
 
 namespace fw {
 
-PushButton::PushButton() : RectControl(new QPushButton) {
+PushButton::PushButton() : TextControl(new QPushButton) {
   QObject::connect(Button(), &QPushButton::clicked, [this] { RaiseAction(); });
   ApplyTextStyle(style_);
 }
@@ -68,60 +68,6 @@ void PushButton::SetButtonStyle(int32_t v) {
   buttonStyle_ = v;
 }
 
-std::string PushButton::TextFont() const {
-  CheckMainThread();
-  return style_.font;
-}
-void PushButton::SetTextFont(const std::string& v) {
-  CheckMainThread();
-  style_.font = v;
-  ApplyTextStyle(style_);
-}
-bool PushButton::Bold() const {
-  CheckMainThread();
-  return style_.bold;
-}
-void PushButton::SetBold(bool v) {
-  CheckMainThread();
-  style_.bold = v;
-  ApplyTextStyle(style_);
-}
-bool PushButton::Italic() const {
-  CheckMainThread();
-  return style_.italic;
-}
-void PushButton::SetItalic(bool v) {
-  CheckMainThread();
-  style_.italic = v;
-  ApplyTextStyle(style_);
-}
-bool PushButton::Underline() const {
-  CheckMainThread();
-  return style_.underline;
-}
-void PushButton::SetUnderline(bool v) {
-  CheckMainThread();
-  style_.underline = v;
-  ApplyTextStyle(style_);
-}
-double PushButton::TextSize() const {
-  CheckMainThread();
-  return style_.size;
-}
-void PushButton::SetTextSize(double v) {
-  CheckMainThread();
-  style_.size = v;
-  ApplyTextStyle(style_);
-}
-FontUnits PushButton::TextUnit() const {
-  CheckMainThread();
-  return style_.unit;
-}
-void PushButton::SetTextUnit(FontUnits v) {
-  CheckMainThread();
-  style_.unit = v;
-  ApplyTextStyle(style_);
-}
 
 bool PushButton::SetLayoutProperty(const LayoutEntry& e) {
   const std::string& n = e.name;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/FontUnits.h"
-#include "framework/RectControl.h"
+#include "framework/TextControl.h"
 
 class QPushButton;
 
@@ -12,7 +12,7 @@ namespace fw {
 
 // A push button. Event "Action": void (PushButton&), when it is pressed.
 // Every getter and setter raises ThreadAccessingUIException on a worker.
-class PushButton : public RectControl {
+class PushButton : public TextControl {
  public:
   PushButton();
   ~PushButton() override;
@@ -31,20 +31,6 @@ class PushButton : public RectControl {
   int32_t ButtonStyle() const;
   void SetButtonStyle(int32_t v);
 
-  std::string TextFont() const;
-  void SetTextFont(const std::string& v);
-  bool Bold() const;
-  void SetBold(bool v);
-  bool Italic() const;
-  void SetItalic(bool v);
-  bool Underline() const;
-  void SetUnderline(bool v);
-  // The caption's size in TextUnit units; 0: the toolkit's default size.
-  double TextSize() const;
-  void SetTextSize(double v);
-  FontUnits TextUnit() const;
-  void SetTextUnit(FontUnits v);
-  void SetTextUnit(uint8_t code) { SetTextUnit(FontUnitsFromCode(code)); }
 
   // Presses the button: the Action event runs (through DeliverEvent).
   void Push();
@@ -60,7 +46,6 @@ class PushButton : public RectControl {
   std::string caption_;
   bool default_ = false, cancel_ = false;
   int32_t buttonStyle_ = 0;
-  TextStyle style_;
   std::function<void(PushButton&)> action_;
 };
 

@@ -10,7 +10,7 @@
 
 namespace fw {
 
-TextField::TextField() : RectControl(new QLineEdit) {
+TextField::TextField() : TextControl(new QLineEdit) {
   QObject::connect(Edit(), &QLineEdit::textChanged, [this] {
     std::function<void(TextField&)> h = textChange_;  // the handler may free this field
     if (h) DeliverEvent([&] { h(*this); });
@@ -120,60 +120,6 @@ void TextField::SetAlignment(int32_t v) {
   if (Edit()) Edit()->setAlignment(a | Qt::AlignVCenter);
 }
 
-std::string TextField::TextFont() const {
-  CheckMainThread();
-  return style_.font;
-}
-void TextField::SetTextFont(const std::string& v) {
-  CheckMainThread();
-  style_.font = v;
-  ApplyTextStyle(style_);
-}
-bool TextField::Bold() const {
-  CheckMainThread();
-  return style_.bold;
-}
-void TextField::SetBold(bool v) {
-  CheckMainThread();
-  style_.bold = v;
-  ApplyTextStyle(style_);
-}
-bool TextField::Italic() const {
-  CheckMainThread();
-  return style_.italic;
-}
-void TextField::SetItalic(bool v) {
-  CheckMainThread();
-  style_.italic = v;
-  ApplyTextStyle(style_);
-}
-bool TextField::Underline() const {
-  CheckMainThread();
-  return style_.underline;
-}
-void TextField::SetUnderline(bool v) {
-  CheckMainThread();
-  style_.underline = v;
-  ApplyTextStyle(style_);
-}
-double TextField::TextSize() const {
-  CheckMainThread();
-  return style_.size;
-}
-void TextField::SetTextSize(double v) {
-  CheckMainThread();
-  style_.size = v;
-  ApplyTextStyle(style_);
-}
-FontUnits TextField::TextUnit() const {
-  CheckMainThread();
-  return style_.unit;
-}
-void TextField::SetTextUnit(FontUnits v) {
-  CheckMainThread();
-  style_.unit = v;
-  ApplyTextStyle(style_);
-}
 
 #define FW_STORED(Type, Get, Set, field) \
   Type TextField::Get() const {          \

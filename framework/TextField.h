@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/FontUnits.h"
-#include "framework/RectControl.h"
+#include "framework/TextControl.h"
 
 class QLineEdit;
 
@@ -13,7 +13,7 @@ namespace fw {
 // A one-line text entry. Event "TextChange": void (TextField&), after every
 // change of its text (typed or set).
 // Every getter and setter raises ThreadAccessingUIException on a worker.
-class TextField : public RectControl {
+class TextField : public TextControl {
  public:
   TextField();
   ~TextField() override;
@@ -46,20 +46,6 @@ class TextField : public RectControl {
   int32_t Alignment() const;
   void SetAlignment(int32_t v);
 
-  std::string TextFont() const;
-  void SetTextFont(const std::string& v);
-  bool Bold() const;
-  void SetBold(bool v);
-  bool Italic() const;
-  void SetItalic(bool v);
-  bool Underline() const;
-  void SetUnderline(bool v);
-  // The text's size in TextUnit units; 0: the toolkit's default size.
-  double TextSize() const;
-  void SetTextSize(double v);
-  FontUnits TextUnit() const;
-  void SetTextUnit(FontUnits v);
-  void SetTextUnit(uint8_t code) { SetTextUnit(FontUnitsFromCode(code)); }
 
   // Kept as set, no effect here.
   bool UseFocusRing() const;
@@ -90,7 +76,6 @@ class TextField : public RectControl {
   uint32_t textColor_ = 0x000000, backColor_ = 0xFFFFFF;
   bool colorsSet_ = false;
   int32_t limitText_ = 0, alignment_ = 0;
-  TextStyle style_;
   bool useFocusRing_ = true;
   std::string format_, mask_, dataSource_, dataField_;
   bool spelling_ = false, acceptTabs_ = false;
