@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/ControlTables.h"
 #include "framework/LayoutCodes.h"
 #include "framework/LayoutTableWriter.h"
 
@@ -10,38 +11,14 @@ namespace app {
 
 namespace {
 
-constexpr uint32_t kDarkGrey = 0x3C3C3C;
 constexpr uint32_t kOrange = 0xFF5200;
 constexpr uint32_t kGrey = 0x808080;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-struct Place {
-  const char* name;
-  int32_t left, top, width, height, tabIndex;
-};
-
-// The twelve entries every visible control's table begins with.
-fw::LayoutTableWriter Begin(const Place& p) {
-  fw::LayoutTableWriter w;
-  w.String("Name", p.name)
-      .Int32("Index", fw::layout_codes::kNoControlArray)
-      .Int32("Left", p.left)
-      .Int32("Top", p.top)
-      .Int32("Width", p.width)
-      .Int32("Height", p.height)
-      .Bool("LockLeft", true)
-      .Bool("LockTop", true)
-      .Bool("LockRight", false)
-      .Bool("LockBottom", false)
-      .Int32("TabPanelIndex", 0)
-      .Int32("TabIndex", p.tabIndex);
-  return w;
-}
-
-std::string TextFieldTable(const Place& p, bool useFocusRing, std::string_view helpTag,
+std::string TextFieldTable(const ControlPlace& p, bool useFocusRing, std::string_view helpTag,
                            std::string_view cueText, std::string_view text) {
-  return Begin(p)
+  return BeginControlTable(p)
       .Bool("TabStop", true)
       .Bool("Border", true)
       .Bool("Password", false)
@@ -70,73 +47,15 @@ std::string TextFieldTable(const Place& p, bool useFocusRing, std::string_view h
       .Bytes();
 }
 
-std::string PushButtonTable(const Place& p, std::string_view caption, bool isDefault, bool enabled) {
-  return Begin(p)
-      .Bool("TabStop", true)
-      .String("Caption", caption)
-      .Bool("Default", isDefault)
-      .Bool("Cancel", false)
-      .Bool("Enabled", enabled)
-      .Bool("Visible", true)
-      .String("HelpTag", "")
-      .Bool("AutoDeactivate", true)
-      .Int32("ButtonStyle", 3)
-      .String("TextFont", "System")
-      .Bool("Bold", false)
-      .Bool("Italic", false)
-      .Bool("Underline", false)
-      .String("InitialParent", "")
-      .Bytes();
-}
-
-std::string LabelTable(const Place& p, std::string_view text, uint32_t textColor) {
-  return Begin(p)
-      .String("Text", text)
-      .Int32("TextAlign", fw::layout_codes::kTextAlignLeft)
-      .Color("TextColor", textColor)
-      .Bool("Multiline", false)
-      .Bool("Enabled", true)
-      .Bool("Visible", true)
-      .Bool("Selectable", false)
-      .Bool("Transparent", false)
-      .String("HelpTag", "")
-      .Bool("AutoDeactivate", true)
-      .String("TextFont", "System")
-      .Bool("Bold", false)
-      .Bool("Italic", false)
-      .Bool("Underline", false)
-      .String("DataSource", "")
-      .String("DataField", "")
-      .String("InitialParent", "")
-      .Bytes();
+std::string CaptionTable(const ControlPlace& p, std::string_view text, uint32_t textColor) {
+  return app::LabelTable(p, text, {textColor, fw::layout_codes::kTextAlignLeft, false, "System"});
 }
 
 }  // namespace
 
 const std::string& Window1Layout::Window() {
-  static const std::string table = fw::LayoutTableWriter()
-                                       .Int32("Placement", 0)
-                                       .Int32("Width", 564)
-                                       .Int32("Height", 142)
-                                       .Int32("MinWidth", 64)
-                                       .Int32("MinHeight", 64)
-                                       .Int32("MaxWidth", 32000)
-                                       .Int32("MaxHeight", 32000)
-                                       .Int32("Frame", fw::layout_codes::kFrameDocument)
-                                       .Bool("Composite", true)
-                                       .Bool("HasBackColor", true)
-                                       .Color("BackColor", kDarkGrey)
-                                       .String("Title", "SnapHarbor - Freeware")
-                                       .Bool("Visible", true)
-                                       .Bool("FullScreen", false)
-                                       .Bool("MenuBarVisible", true)
-                                       .Bool("CloseButton", true)
-                                       .Bool("Resizeable", false)
-                                       .Bool("LiveResize", false)
-                                       .Bool("MaximizeButton", false)
-                                       .Bool("MinimizeButton", true)
-                                       .Int32("MacProcID", 0)
-                                       .Bytes();
+  static const std::string table = WindowTable(
+      {564, 142, fw::layout_codes::kFrameDocument, true, "SnapHarbor - Freeware", false});
   return table;
 }
 
@@ -154,7 +73,7 @@ const std::string& Window1Layout::PushButton1() {
 }
 
 const std::string& Window1Layout::Label1() {
-  static const std::string table = LabelTable({"Label1", 20, 105, 243, 15, 5}, "Pictures saved: ", kOrange);
+  static const std::string table = CaptionTable({"Label1", 20, 105, 243, 15, 5}, "Pictures saved: ", kOrange);
   return table;
 }
 
@@ -166,12 +85,12 @@ const std::string& Window1Layout::PushButton2() {
 
 const std::string& Window1Layout::Label2() {
   static const std::string table =
-      LabelTable({"Label2", 20, 44, 126, 20, 7}, "Output Foldername:", kOrange);
+      CaptionTable({"Label2", 20, 44, 126, 20, 7}, "Output Foldername:", kOrange);
   return table;
 }
 
 const std::string& Window1Layout::Label3() {
-  static const std::string table = LabelTable({"Label3", 20, 73, 126, 20, 8}, "Rename to:", kOrange);
+  static const std::string table = CaptionTable({"Label3", 20, 73, 126, 20, 8}, "Rename to:", kOrange);
   return table;
 }
 
@@ -188,7 +107,7 @@ const std::string& Window1Layout::TextField3() {
 }
 
 const std::string& Window1Layout::Label6() {
-  static const std::string table = LabelTable({"Label6", 457, 74, 23, 20, 14}, ".jpg", kOrange);
+  static const std::string table = CaptionTable({"Label6", 457, 74, 23, 20, 14}, ".jpg", kOrange);
   return table;
 }
 
@@ -198,7 +117,7 @@ const std::string& Window1Layout::TextField5() {
 }
 
 const std::string& Window1Layout::Label7() {
-  static const std::string table = LabelTable({"Label7", 375, 75, 7, 20, 16}, "-", kGrey);
+  static const std::string table = CaptionTable({"Label7", 375, 75, 7, 20, 16}, "-", kGrey);
   return table;
 }
 
@@ -215,7 +134,7 @@ const std::string& Window1Layout::Thread1() {
 }
 
 const std::string& Window1Layout::ProgressWheel1() {
-  static const std::string table = Begin({"ProgressWheel1", 462, 105, 16, 16, 18})
+  static const std::string table = BeginControlTable({"ProgressWheel1", 462, 105, 16, 16, 18})
                                        .Bool("TabStop", true)
                                        .String("InitialParent", "")
                                        .Bool("Visible", false)
@@ -232,7 +151,7 @@ const std::string& Window1Layout::Timer2() {
 }
 
 const std::string& Window1Layout::Label8() {
-  static const std::string table = LabelTable({"Label8", 20, 14, 126, 20, 19}, "Blog Adress:", kOrange);
+  static const std::string table = CaptionTable({"Label8", 20, 14, 126, 20, 19}, "Blog Adress:", kOrange);
   return table;
 }
 
