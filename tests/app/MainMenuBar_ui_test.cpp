@@ -15,6 +15,7 @@
 #include "framework/Thread.h"
 #include "framework/ThreadAccessingUIException.h"
 #include "tests/support/Waiting.h"
+#include "tests/support/WorkerAttempts.h"
 
 namespace {
 
@@ -124,18 +125,8 @@ TEST_F(MainMenuBarTest, ClassRecordFollowsMenuBarsOperationsWithTheTwoBuilders) 
 
 TEST_F(MainMenuBarTest, BuildingOnAWorkerRaisesAndLeavesNoBar) {
   fw::SetMainThreadRuleActive(true);
-  bool raised = false;
-  auto worker = std::make_shared<fw::Thread>();
-  worker->SetRunHandler([&](fw::Thread&) {
-    try {
-      MainMenuBar::Instance();
-    } catch (const fw::ThreadAccessingUIException&) {
-      raised = true;
-    }
-  });
-  worker->Run();
-  ASSERT_TRUE(testsupport::WaitUntil([&] { return !worker->IsRunning(); }));
-  EXPECT_TRUE(raised);
+  EXPECT_EQ(testsupport::RaisedOnWorker({{"Instance", [] { MainMenuBar::Instance(); }}}),
+            std::vector<std::string>{"Instance"});
   EXPECT_EQ(MainMenuBar::ImplicitInstance(), nullptr);
 }
 

@@ -29,6 +29,7 @@
 #include "framework/UnhandledException.h"
 #include "framework/Window.h"
 #include "tests/support/Waiting.h"
+#include "tests/support/WorkerAttempts.h"
 
 namespace {
 
@@ -391,26 +392,15 @@ TEST_F(ControlsTest, ControlSettersAndMsgBoxOnAWorkerRaiseButShowURLDoesNot) {
   fw::SetMsgBoxHandler([&](const std::string& t) { boxes.push_back(t); });
   fw::SetShowURLHandler([&](const std::string& u) { urls.push_back(u); });
   fw::SetMainThreadRuleActive(true);
-  std::vector<std::string> raised;
-  auto worker = std::make_shared<fw::Thread>();
-  worker->SetRunHandler([&](fw::Thread&) {
-    auto attempt = [&](const char* what, auto fn) {
-      try {
-        fn();
-      } catch (const fw::ThreadAccessingUIException&) {
-        raised.push_back(what);
-      }
-    };
-    attempt("ReadOnly", [&] { field->SetReadOnly(true); });
-    attempt("Text get", [&] { (void)field->Text(); });
-    attempt("Label", [&] { label->SetText("x"); });
-    attempt("TextUnit", [&] { label->SetTextUnit(uint8_t{0}); });
-    attempt("Visible", [&] { label->SetVisible(false); });
-    attempt("MsgBox", [&] { fw::MsgBox("from a worker"); });
-    attempt("ShowURL", [&] { fw::ShowURL("http://worker.example/"); });
+  const std::vector<std::string> raised = testsupport::RaisedOnWorker({
+      {"ReadOnly", [&] { field->SetReadOnly(true); }},
+      {"Text get", [&] { (void)field->Text(); }},
+      {"Label", [&] { label->SetText("x"); }},
+      {"TextUnit", [&] { label->SetTextUnit(uint8_t{0}); }},
+      {"Visible", [&] { label->SetVisible(false); }},
+      {"MsgBox", [&] { fw::MsgBox("from a worker"); }},
+      {"ShowURL", [&] { fw::ShowURL("http://worker.example/"); }},
   });
-  worker->Run();
-  ASSERT_TRUE(testsupport::WaitUntil([&] { return !worker->IsRunning(); }));
   EXPECT_EQ(raised, (std::vector<std::string>{"ReadOnly", "Text get", "Label", "TextUnit", "Visible", "MsgBox"}));
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(urls, (std::vector<std::string>{"http://worker.example/"}));

@@ -23,6 +23,7 @@
 #include "framework/Timer.h"
 #include "framework/Window.h"
 #include "tests/support/Waiting.h"
+#include "tests/support/WorkerAttempts.h"
 
 namespace {
 
@@ -337,26 +338,15 @@ TEST_F(WindowTest, WindowAndControlOperationsOnAWorkerRaise) {
   auto field = w->ControlByName<fw::TextField>("Field1");
   auto timer = w->ControlByName<fw::Timer>("Timer1");
   fw::SetMainThreadRuleActive(true);
-  std::vector<std::string> raised;
-  auto worker = std::make_shared<fw::Thread>();
-  worker->SetRunHandler([&](fw::Thread&) {
-    auto attempt = [&](const char* what, auto fn) {
-      try {
-        fn();
-      } catch (const fw::ThreadAccessingUIException&) {
-        raised.push_back(what);
-      }
-    };
-    attempt("SetText", [&] { field->SetText("x"); });
-    attempt("Enabled", [&] { field->SetEnabled(false); });
-    attempt("Title", [&] { w->SetTitle("x"); });
-    attempt("Show", [&] { w->Show(); });
-    attempt("NewWindow", [&] { fw::Window other; });
-    attempt("Timer", [&] { timer->SetEnabled(false); });  // timers carry no check
-    attempt("Lookup", [&] { w->ControlByName("Field1"); });  // nor does the registry
+  const std::vector<std::string> raised = testsupport::RaisedOnWorker({
+      {"SetText", [&] { field->SetText("x"); }},
+      {"Enabled", [&] { field->SetEnabled(false); }},
+      {"Title", [&] { w->SetTitle("x"); }},
+      {"Show", [&] { w->Show(); }},
+      {"NewWindow", [&] { fw::Window other; }},
+      {"Timer", [&] { timer->SetEnabled(false); }},  // timers carry no check
+      {"Lookup", [&] { w->ControlByName("Field1"); }},  // nor does the registry
   });
-  worker->Run();
-  ASSERT_TRUE(testsupport::WaitUntil([&] { return !worker->IsRunning(); }));
   EXPECT_EQ(raised, (std::vector<std::string>{"SetText", "Enabled", "Title", "Show", "NewWindow"}));
   EXPECT_EQ(field->Text(), "");
 }

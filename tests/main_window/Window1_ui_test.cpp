@@ -16,6 +16,7 @@
 #include "framework/MainThreadRule.h"
 #include "framework/ThreadAccessingUIException.h"
 #include "tests/support/Waiting.h"
+#include "tests/support/WorkerAttempts.h"
 
 namespace {
 
@@ -274,22 +275,11 @@ TEST_F(Window1Test, MakingOrTouchingTheWindowOnAWorkerRaises) {
   Ref<Window1> w = Window1::Instance();
   fw::ReleaseImplicitWindowList();  // so the worker's Instance has to make one
   fw::SetMainThreadRuleActive(true);
-  std::vector<std::string> raised;
-  auto worker = std::make_shared<fw::Thread>();
-  worker->SetRunHandler([&](fw::Thread&) {
-    auto attempt = [&](const char* what, auto fn) {
-      try {
-        fn();
-      } catch (const fw::ThreadAccessingUIException&) {
-        raised.push_back(what);
-      }
-    };
-    attempt("Instance", [] { Window1::Instance(); });
-    attempt("SetText", [&] { w->TextField1()->SetText("x"); });
-    attempt("Accessor", [&] { w->TextField1(); });  // the lookup itself has no check
+  const std::vector<std::string> raised = testsupport::RaisedOnWorker({
+      {"Instance", [] { Window1::Instance(); }},
+      {"SetText", [&] { w->TextField1()->SetText("x"); }},
+      {"Accessor", [&] { w->TextField1(); }},  // the lookup itself has no check
   });
-  worker->Run();
-  ASSERT_TRUE(testsupport::WaitUntil([&] { return !worker->IsRunning(); }));
   EXPECT_EQ(raised, (std::vector<std::string>{"Instance", "SetText"}));
   EXPECT_EQ(fw::GetImplicitWindow("Window1.Window1"), nullptr);
 }
