@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "bench/PathServer.h"
+#include "bench/PhotoLike.h"
 #include "framework/Clock.h"
 #include "framework/Graphics.h"
 #include "framework/MemoryBlock.h"
@@ -51,22 +52,8 @@ constexpr double kTargetMs = 100;
 
 double Ms(SteadyClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// Smooth gradients, a soft shape and sensor-like noise, so the JPEG is the
-// size of a photograph's.
 std::string PhotoLikeJpeg(int w, int h) {
-  QImage img(w, h, QImage::Format_RGB32);
-  std::mt19937 rng(7);
-  std::normal_distribution<double> noise(0.0, 6.0);
-  for (int y = 0; y < h; ++y) {
-    QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < w; ++x) {
-      const double u = double(x) / w, v = double(y) / h;
-      const double blob = 60.0 * std::exp(-((u - 0.3) * (u - 0.3) + (v - 0.6) * (v - 0.6)) * 18);
-      const double wave = 25.0 * std::sin(u * 40 + v * 13);
-      auto c = [&](double base) { return std::clamp(int(base + noise(rng)), 0, 255); };
-      row[x] = qRgb(c(60 + 150 * u + blob), c(90 + 100 * v + wave), c(170 - 120 * u * v + blob / 2));
-    }
-  }
+  QImage img = PhotoLikeImage(w, h, 7);
   fw::Picture pic(img);
   return pic.Encode(fw::Picture::kFormatJPEG, 90);
 }

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "bench/PathServer.h"
+#include "bench/PhotoLike.h"
 #include "framework/Clock.h"
 #include "framework/FolderItem.h"
 #include "framework/MemoryBlock.h"
@@ -48,23 +49,9 @@ constexpr size_t kPageBytes = 2 * 1024 * 1024;
 
 double Ms(SteadyClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// Smooth gradients, a soft shape and sensor-like noise, so the JPEG is the
-// size of a photograph's.
+// A photograph-like JPEG; each seed moves the shape and the waves.
 std::string PhotoLikeJpeg(int w, int h, unsigned seed) {
-  QImage img(w, h, QImage::Format_RGB32);
-  std::mt19937 rng(seed);
-  std::normal_distribution<double> noise(0.0, 6.0);
-  const double cx = 0.2 + 0.06 * (seed % 10), cy = 0.7 - 0.04 * (seed % 10);
-  for (int y = 0; y < h; ++y) {
-    QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < w; ++x) {
-      const double u = double(x) / w, v = double(y) / h;
-      const double blob = 60.0 * std::exp(-((u - cx) * (u - cx) + (v - cy) * (v - cy)) * 18);
-      const double wave = 25.0 * std::sin(u * 40 + v * 13 + seed);
-      auto c = [&](double base) { return std::clamp(int(base + noise(rng)), 0, 255); };
-      row[x] = qRgb(c(60 + 150 * u + blob), c(90 + 100 * v + wave), c(170 - 120 * u * v + blob / 2));
-    }
-  }
+  const QImage img = PhotoLikeImage(w, h, seed, 0.2 + 0.06 * (seed % 10), 0.7 - 0.04 * (seed % 10), seed);
   fw::Picture pic(img);
   return pic.Encode(fw::Picture::kFormatJPEG, 90);
 }

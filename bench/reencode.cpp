@@ -17,6 +17,7 @@
 
 #include "framework/FolderItem.h"
 #include "framework/MemoryBlock.h"
+#include "bench/PhotoLike.h"
 #include "framework/Picture.h"
 
 namespace {
@@ -24,23 +25,7 @@ namespace {
 namespace stdfs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// Smooth gradients, a few soft shapes and sensor-like noise.
-QImage PhotoLike(int w, int h) {
-  QImage img(w, h, QImage::Format_RGB32);
-  std::mt19937 rng(42);
-  std::normal_distribution<double> noise(0.0, 6.0);
-  for (int y = 0; y < h; ++y) {
-    QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < w; ++x) {
-      const double u = double(x) / w, v = double(y) / h;
-      const double blob = 60.0 * std::exp(-((u - 0.3) * (u - 0.3) + (v - 0.6) * (v - 0.6)) * 18);
-      const double wave = 25.0 * std::sin(u * 40 + v * 13);
-      auto c = [&](double base) { return std::clamp(int(base + noise(rng)), 0, 255); };
-      row[x] = qRgb(c(60 + 150 * u + blob), c(90 + 100 * v + wave), c(170 - 120 * u * v + blob / 2));
-    }
-  }
-  return img;
-}
+QImage PhotoLike(int w, int h) { return PhotoLikeImage(w, h, 42); }
 
 std::string ReadFile(const stdfs::path& p) {
   std::ifstream in(p, std::ios::binary);
