@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QWidget>
 
+#include "framework/CheckedAccessors.h"
 #include "framework/ClassRegistry.h"
 #include "framework/Delegate.h"
 #include "framework/ExceptionHelper.h"
@@ -93,19 +94,9 @@ void Canvas::SetEraseBackground(bool v) {
   if (Widget()) Widget()->setAutoFillBackground(v);
 }
 
-#define FW_STORED(Get, Set, field) \
-  bool Canvas::Get() const {       \
-    CheckMainThread();             \
-    return field;                  \
-  }                                \
-  void Canvas::Set(bool v) {       \
-    CheckMainThread();             \
-    field = v;                     \
-  }
-FW_STORED(DoubleBuffer, SetDoubleBuffer, doubleBuffer_)
-FW_STORED(UseFocusRing, SetUseFocusRing, useFocusRing_)
-FW_STORED(AcceptTabs, SetAcceptTabs, acceptTabs_)
-#undef FW_STORED
+FW_CHECKED_PROPERTY(Canvas, bool, bool, DoubleBuffer, SetDoubleBuffer, doubleBuffer_)
+FW_CHECKED_PROPERTY(Canvas, bool, bool, UseFocusRing, SetUseFocusRing, useFocusRing_)
+FW_CHECKED_PROPERTY(Canvas, bool, bool, AcceptTabs, SetAcceptTabs, acceptTabs_)
 
 bool Canvas::SetLayoutProperty(const LayoutEntry& e) {
   const std::string& n = e.name;

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cmath>
 
+#include "framework/CheckedAccessors.h"
 #include "framework/ClassRegistry.h"
 #include "framework/MainThreadRule.h"
 #include "framework/NilObjectException.h"
@@ -99,31 +100,25 @@ bool RectControl::SetTextStyleProperty(TextStyle& style, const LayoutEntry& e) {
   return true;
 }
 
-#define FW_GETTER(Type, Name, field) \
-  Type RectControl::Name() const {   \
-    CheckMainThread();               \
-    return field;                    \
-  }
 
-FW_GETTER(int32_t, Left, left_)
-FW_GETTER(int32_t, Top, top_)
-FW_GETTER(int32_t, Width, width_)
-FW_GETTER(int32_t, Height, height_)
-FW_GETTER(bool, LockLeft, lockLeft_)
-FW_GETTER(bool, LockTop, lockTop_)
-FW_GETTER(bool, LockRight, lockRight_)
-FW_GETTER(bool, LockBottom, lockBottom_)
-FW_GETTER(int32_t, TabIndex, tabIndex_)
-FW_GETTER(bool, TabStop, tabStop_)
-FW_GETTER(bool, Enabled, enabled_)
-FW_GETTER(bool, Visible, visible_)
-FW_GETTER(std::string, HelpTag, helpTag_)
-FW_GETTER(bool, AutoDeactivate, autoDeactivate_)
-FW_GETTER(int32_t, Index, index_)
-FW_GETTER(std::string, Name, name_)
-FW_GETTER(int32_t, TabPanelIndex, tabPanelIndex_)
-FW_GETTER(std::string, InitialParent, initialParent_)
-#undef FW_GETTER
+FW_CHECKED_GETTER(RectControl, int32_t, Left, left_)
+FW_CHECKED_GETTER(RectControl, int32_t, Top, top_)
+FW_CHECKED_GETTER(RectControl, int32_t, Width, width_)
+FW_CHECKED_GETTER(RectControl, int32_t, Height, height_)
+FW_CHECKED_GETTER(RectControl, bool, LockLeft, lockLeft_)
+FW_CHECKED_GETTER(RectControl, bool, LockTop, lockTop_)
+FW_CHECKED_GETTER(RectControl, bool, LockRight, lockRight_)
+FW_CHECKED_GETTER(RectControl, bool, LockBottom, lockBottom_)
+FW_CHECKED_GETTER(RectControl, int32_t, TabIndex, tabIndex_)
+FW_CHECKED_GETTER(RectControl, bool, TabStop, tabStop_)
+FW_CHECKED_GETTER(RectControl, bool, Enabled, enabled_)
+FW_CHECKED_GETTER(RectControl, bool, Visible, visible_)
+FW_CHECKED_GETTER(RectControl, std::string, HelpTag, helpTag_)
+FW_CHECKED_GETTER(RectControl, bool, AutoDeactivate, autoDeactivate_)
+FW_CHECKED_GETTER(RectControl, int32_t, Index, index_)
+FW_CHECKED_GETTER(RectControl, std::string, Name, name_)
+FW_CHECKED_GETTER(RectControl, int32_t, TabPanelIndex, tabPanelIndex_)
+FW_CHECKED_GETTER(RectControl, std::string, InitialParent, initialParent_)
 
 void RectControl::SetLeft(int32_t v) {
   CheckMainThread();

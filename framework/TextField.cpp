@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPalette>
 
+#include "framework/CheckedAccessors.h"
 #include "framework/ClassRegistry.h"
 #include "framework/Delegate.h"
 #include "framework/ExceptionHelper.h"
@@ -121,33 +122,13 @@ void TextField::SetAlignment(int32_t v) {
 }
 
 
-#define FW_STORED(Type, Get, Set, field) \
-  Type TextField::Get() const {          \
-    CheckMainThread();                   \
-    return field;                        \
-  }                                      \
-  void TextField::Set(Type v) {          \
-    CheckMainThread();                   \
-    field = v;                           \
-  }
-FW_STORED(bool, UseFocusRing, SetUseFocusRing, useFocusRing_)
-FW_STORED(bool, AutomaticallyCheckSpelling, SetAutomaticallyCheckSpelling, spelling_)
-FW_STORED(bool, AcceptTabs, SetAcceptTabs, acceptTabs_)
-#undef FW_STORED
-#define FW_STORED_TEXT(Get, Set, field)              \
-  std::string TextField::Get() const {               \
-    CheckMainThread();                               \
-    return field;                                    \
-  }                                                  \
-  void TextField::Set(const std::string& v) {        \
-    CheckMainThread();                               \
-    field = v;                                       \
-  }
-FW_STORED_TEXT(Format, SetFormat, format_)
-FW_STORED_TEXT(Mask, SetMask, mask_)
-FW_STORED_TEXT(DataSource, SetDataSource, dataSource_)
-FW_STORED_TEXT(DataField, SetDataField, dataField_)
-#undef FW_STORED_TEXT
+FW_CHECKED_PROPERTY(TextField, bool, bool, UseFocusRing, SetUseFocusRing, useFocusRing_)
+FW_CHECKED_PROPERTY(TextField, bool, bool, AutomaticallyCheckSpelling, SetAutomaticallyCheckSpelling, spelling_)
+FW_CHECKED_PROPERTY(TextField, bool, bool, AcceptTabs, SetAcceptTabs, acceptTabs_)
+FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, Format, SetFormat, format_)
+FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, Mask, SetMask, mask_)
+FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, DataSource, SetDataSource, dataSource_)
+FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, DataField, SetDataField, dataField_)
 
 bool TextField::SetLayoutProperty(const LayoutEntry& e) {
   const std::string& n = e.name;

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "framework/CheckedAccessors.h"
 #include "framework/Application.h"
 #include "framework/ExceptionHelper.h"
 #include "framework/MainThreadRule.h"
@@ -334,31 +335,25 @@ void Window::ApplyBackColor() {
 
 // --- properties ---
 
-#define FW_GETTER(Type, Name, field) \
-  Type Window::Name() const {        \
-    CheckMainThread();               \
-    return field;                    \
-  }
-FW_GETTER(std::string, Title, title_)
-FW_GETTER(int32_t, MinWidth, minWidth_)
-FW_GETTER(int32_t, MinHeight, minHeight_)
-FW_GETTER(int32_t, MaxWidth, maxWidth_)
-FW_GETTER(int32_t, MaxHeight, maxHeight_)
-FW_GETTER(uint32_t, BackColor, backColor_)
-FW_GETTER(bool, HasBackColor, hasBackColor_)
-FW_GETTER(bool, Resizeable, resizeable_)
-FW_GETTER(bool, Visible, visible_)
-FW_GETTER(bool, CloseButton, closeButton_)
-FW_GETTER(bool, MinimizeButton, minimizeButton_)
-FW_GETTER(bool, MaximizeButton, maximizeButton_)
-FW_GETTER(int32_t, Frame, frame_)
-FW_GETTER(bool, MenuBarVisible, menuBarVisible_)
-FW_GETTER(int32_t, Placement, placement_)
-FW_GETTER(bool, Composite, composite_)
-FW_GETTER(bool, LiveResize, liveResize_)
-FW_GETTER(bool, FullScreen, fullScreen_)
-FW_GETTER(int32_t, MacProcID, macProcID_)
-#undef FW_GETTER
+FW_CHECKED_GETTER(Window, std::string, Title, title_)
+FW_CHECKED_GETTER(Window, int32_t, MinWidth, minWidth_)
+FW_CHECKED_GETTER(Window, int32_t, MinHeight, minHeight_)
+FW_CHECKED_GETTER(Window, int32_t, MaxWidth, maxWidth_)
+FW_CHECKED_GETTER(Window, int32_t, MaxHeight, maxHeight_)
+FW_CHECKED_GETTER(Window, uint32_t, BackColor, backColor_)
+FW_CHECKED_GETTER(Window, bool, HasBackColor, hasBackColor_)
+FW_CHECKED_GETTER(Window, bool, Resizeable, resizeable_)
+FW_CHECKED_GETTER(Window, bool, Visible, visible_)
+FW_CHECKED_GETTER(Window, bool, CloseButton, closeButton_)
+FW_CHECKED_GETTER(Window, bool, MinimizeButton, minimizeButton_)
+FW_CHECKED_GETTER(Window, bool, MaximizeButton, maximizeButton_)
+FW_CHECKED_GETTER(Window, int32_t, Frame, frame_)
+FW_CHECKED_GETTER(Window, bool, MenuBarVisible, menuBarVisible_)
+FW_CHECKED_GETTER(Window, int32_t, Placement, placement_)
+FW_CHECKED_GETTER(Window, bool, Composite, composite_)
+FW_CHECKED_GETTER(Window, bool, LiveResize, liveResize_)
+FW_CHECKED_GETTER(Window, bool, FullScreen, fullScreen_)
+FW_CHECKED_GETTER(Window, int32_t, MacProcID, macProcID_)
 
 int32_t Window::Width() const {
   CheckMainThread();
@@ -440,18 +435,12 @@ void Window::SetFrame(int32_t v) {
   ApplyFlags();
 }
 
-#define FW_PLAIN_SETTER(Type, Name, field) \
-  void Window::Name(Type v) {              \
-    CheckMainThread();                     \
-    field = v;                             \
-  }
-FW_PLAIN_SETTER(bool, SetMenuBarVisible, menuBarVisible_)
-FW_PLAIN_SETTER(int32_t, SetPlacement, placement_)
-FW_PLAIN_SETTER(bool, SetComposite, composite_)
-FW_PLAIN_SETTER(bool, SetLiveResize, liveResize_)
-FW_PLAIN_SETTER(bool, SetFullScreen, fullScreen_)
-FW_PLAIN_SETTER(int32_t, SetMacProcID, macProcID_)
-#undef FW_PLAIN_SETTER
+FW_CHECKED_SETTER(Window, bool, SetMenuBarVisible, menuBarVisible_)
+FW_CHECKED_SETTER(Window, int32_t, SetPlacement, placement_)
+FW_CHECKED_SETTER(Window, bool, SetComposite, composite_)
+FW_CHECKED_SETTER(Window, bool, SetLiveResize, liveResize_)
+FW_CHECKED_SETTER(Window, bool, SetFullScreen, fullScreen_)
+FW_CHECKED_SETTER(Window, int32_t, SetMacProcID, macProcID_)
 
 bool Window::SetLayoutProperty(const LayoutEntry& e) {
   const std::string& n = e.name;
