@@ -72,6 +72,15 @@ int64_t LeadingNumber(std::string_view text) {
   return n;
 }
 
+// True when text holds a control byte: one that would end or split a line of
+// the request on the wire (CR, LF, NUL, ...).
+bool HasControlByte(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7F;
+  });
+}
+
 // Content-Length as a byte count; -1 when it is not a plain number.
 int64_t ContentLength(std::string_view value) {
   while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
@@ -120,6 +129,12 @@ std::string HTTPSocket::Get(const std::string& address, int32_t timeoutSeconds) 
   crLfCrLf_ = lfLf_ = crCr_ = std::string::npos;
 
   const SplitAddress a = Split(address);
+  if (HasControlByte(a.serverPart) || HasControlByte(a.path)) {
+    // Sent as written they would put lines of the page's choosing on the wire.
+    socket_.Close();
+    errorCode_ = static_cast<int32_t>(HTTPError::ControlByteInAddress);
+    return {};
+  }
   int32_t port = DoubleToInt32(Val(a.portText));
   if (port == 0) port = a.tls ? kDefaultTlsPort : DefaultPort;
 
@@ -159,8 +174,15 @@ std::string HTTPSocket::Get(const std::string& address, int32_t timeoutSeconds) 
       if (n == 0) break;
       taken += n;
     }
-    if (!complete_ && socket_.PeerClosed()) Finish(0);
-    if (!complete_ && socket_.LastErrorCode() != 0) Finish(socket_.LastErrorCode());
+    if (!complete_ && socket_.PeerClosed()) {
+      // An announced body that the close cut short is no whole body.
+      const bool cutShort = headerDone_ && !closeDelimited_ &&
+                            static_cast<int64_t>(bodyLength_) < contentLength_;
+      Finish(cutShort ? HTTPError::ShortBody : HTTPError::None);
+    }
+    if (!complete_ && socket_.LastErrorCode() != 0) {
+      Finish(static_cast<HTTPError>(socket_.LastErrorCode()));
+    }
     if (complete_) break;
 
     const bool connected = socket_.IsConnected();
@@ -170,7 +192,7 @@ std::string HTTPSocket::Get(const std::string& address, int32_t timeoutSeconds) 
       deadline = clock.Ticks() + span;
     }
     if (span > 0 && clock.Ticks() > deadline) {
-      Finish(kErrorTimeout);
+      Finish(HTTPError::Timeout);
       break;
     }
     RuntimeBackgroundTask();
@@ -202,15 +224,17 @@ void HTTPSocket::SendRequest(const std::string& serverPart, const std::string& p
 size_t HTTPSocket::ReadSome() {
   const size_t cap = static_cast<size_t>(cap_);
   if (!headerDone_) {
-    if (pending_.size() >= cap) {
-      Finish(kErrorBodyTooLarge);
-      return 0;
-    }
+    // The header block has a limit of its own, well below the body's.
+    const size_t limit = std::min(kHeaderCap, cap);
     scratch_.resize(kChunk);
-    const size_t n = socket_.Read(scratch_.data(), std::min(kChunk, cap - pending_.size()));
+    const size_t n = socket_.Read(scratch_.data(), std::min(kChunk, limit - pending_.size()));
     if (n > 0) {
       pending_.append(scratch_.data(), n);
       ScanForHeaderEnd();
+    }
+    if (!headerDone_ && pending_.size() >= limit) {
+      Finish(limit < kHeaderCap ? HTTPError::BodyTooLarge : HTTPError::HeaderTooLarge);
+      return 0;
     }
     return n;
   }
@@ -343,15 +367,15 @@ void HTTPSocket::TakeBody(std::string_view bytes) {
 
 void HTTPSocket::CheckBodyEnd() {
   if (!closeDelimited_ && static_cast<int64_t>(bodyLength_) >= contentLength_) {
-    Finish(0);
+    Finish(HTTPError::None);
   } else if (static_cast<int64_t>(bodyLength_) >= cap_) {
-    Finish(kErrorBodyTooLarge);
+    Finish(HTTPError::BodyTooLarge);
   }
 }
 
-void HTTPSocket::Finish(int32_t errorCode) {
+void HTTPSocket::Finish(HTTPError error) {
   complete_ = true;
-  errorCode_ = errorCode;
+  errorCode_ = static_cast<int32_t>(error);
   socket_.Close();
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "framework/HTTPError.h"
 #include "framework/InternetHeaders.h"
 #include "framework/TCPSocket.h"
 
@@ -18,10 +19,9 @@ namespace fw {
 
 class HTTPSocket {
  public:
-  static constexpr int32_t kErrorTimeout = -1;
-  // The body grew past BodyCap(); the result holds its first BodyCap() bytes.
-  static constexpr int32_t kErrorBodyTooLarge = 1101;
   static constexpr int64_t kDefaultBodyCap = int64_t{512} << 20;
+  // The longest header block taken in, its double line end included.
+  static constexpr size_t kHeaderCap = size_t{1} << 20;
   static constexpr int32_t kDefaultTlsPort = 443;
 
   // Request headers "Accept: */*", "Accept-Language: en", "Content-length: 0".
@@ -37,16 +37,21 @@ class HTTPSocket {
   // Fetches address and returns the body bytes as they came, whatever the
   // status code; "" when no body byte arrived (no connection, refused, ...).
   // Gives up after timeoutSeconds of silence (<= 0: never), returning what
-  // arrived until then with ErrorCode -1. Follows no redirect. A yield
-  // point; raises ThreadKilled when the calling thread is killed meanwhile.
+  // arrived until then with Error() Timeout. An address whose host part or
+  // path holds a control byte (below 0x20, or 0x7F) gives "" at once with
+  // ControlByteInAddress: nothing is looked up, connected or sent. A header
+  // block past kHeaderCap gives "" with HeaderTooLarge. Follows no redirect.
+  // A yield point; raises ThreadKilled when the calling thread is killed meanwhile.
   std::string Get(const std::string& address, int32_t timeoutSeconds);
 
   // The status code of the last response; 0 when no status line was read.
   int32_t HTTPStatusCode() const { return statusCode_; }
-  // 0 when the last request ended well, -1 after a time-out, else a
-  // TCPSocket error code (system errno value or TCPSocket::kError...) or
-  // kErrorBodyTooLarge.
+  // 0 when the last request ended well: its body whole, to its Content-Length
+  // or (without one) to the server's close. Else why not, as a number:
+  // an HTTPError value or the system's errno value.
   int32_t ErrorCode() const { return errorCode_; }
+  // ErrorCode() as an HTTPError.
+  HTTPError Error() const { return static_cast<HTTPError>(errorCode_); }
   // The header lines of the last response, in their order; empty when none.
   const InternetHeaders& ResponseHeaders() const { return responseHeaders_; }
 
@@ -62,7 +67,7 @@ class HTTPSocket {
   void ParseHeaderBlock(std::string_view block);
   void TakeBody(std::string_view bytes);
   void CheckBodyEnd();
-  void Finish(int32_t errorCode);
+  void Finish(HTTPError error);
 
   InternetHeaders requestHeaders_;
   InternetHeaders responseHeaders_;

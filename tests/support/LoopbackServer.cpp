@@ -207,6 +207,14 @@ class LoopbackServer::Connection {
     }
   }
 
+  // Ends the connection with a reset instead of an orderly close: no TLS
+  // close notice, and the system sends RST.
+  void Reset() {
+    handshakeDone_ = false;
+    const linger abort{1, 0};
+    setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+  }
+
   // Waits ms of real time; false when the server stops meanwhile.
   bool Pause(int ms) {
     pollfd fd{stopFd_, POLLIN, 0};
@@ -226,6 +234,7 @@ LoopbackServer::Step LoopbackServer::Step::Send(std::string bytes) {
 LoopbackServer::Step LoopbackServer::Step::Pause(int ms) { return Step{Kind::Pause, {}, ms}; }
 LoopbackServer::Step LoopbackServer::Step::Hang() { return Step{Kind::Hang, {}, 0}; }
 LoopbackServer::Step LoopbackServer::Step::Close() { return Step{Kind::Close, {}, 0}; }
+LoopbackServer::Step LoopbackServer::Step::Reset() { return Step{Kind::Reset, {}, 0}; }
 
 LoopbackServer::Reply LoopbackServer::Response(int status, const std::string& body,
                                                bool withLength) {
@@ -350,6 +359,7 @@ void LoopbackServer::Serve(int fd) {
           case Step::Kind::Pause: goOn = c.Pause(step.ms); break;
           case Step::Kind::Hang: c.Hang(); goOn = false; break;
           case Step::Kind::Close: goOn = false; break;
+          case Step::Kind::Reset: c.Reset(); goOn = false; break;
         }
         if (!goOn) break;
       }

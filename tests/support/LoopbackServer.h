@@ -32,7 +32,7 @@ namespace testsupport {
 class LoopbackServer {
  public:
   struct Step {
-    enum class Kind { Send, Pause, Hang, Close };
+    enum class Kind { Send, Pause, Hang, Close, Reset };
     Kind kind;
     std::string bytes;  // Send
     int ms = 0;         // Pause
@@ -46,6 +46,8 @@ class LoopbackServer {
     static Step Hang();
     // Closes the connection (also what happens after the last step).
     static Step Close();
+    // Drops the connection with a TCP reset (and no TLS close notice).
+    static Step Reset();
   };
   using Reply = std::vector<Step>;
 
