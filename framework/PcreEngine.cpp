@@ -33,6 +33,13 @@ void ForEachEntry(Visit&& visit) {
   visit(Entry{"pcre2_match_data_free_8", &pcre2_match_data_free_8, &PcreEngine::matchDataFree});
   visit(Entry{"pcre2_get_ovector_pointer_8", &pcre2_get_ovector_pointer_8, &PcreEngine::ovectorPointer});
   visit(Entry{"pcre2_get_ovector_count_8", &pcre2_get_ovector_count_8, &PcreEngine::ovectorCount});
+  visit(Entry{"pcre2_match_context_create_8", &pcre2_match_context_create_8,
+              &PcreEngine::matchContextCreate});
+  visit(Entry{"pcre2_match_context_free_8", &pcre2_match_context_free_8,
+              &PcreEngine::matchContextFree});
+  visit(Entry{"pcre2_set_match_limit_8", &pcre2_set_match_limit_8, &PcreEngine::setMatchLimit});
+  visit(Entry{"pcre2_set_depth_limit_8", &pcre2_set_depth_limit_8, &PcreEngine::setDepthLimit});
+  visit(Entry{"pcre2_set_heap_limit_8", &pcre2_set_heap_limit_8, &PcreEngine::setHeapLimit});
 }
 
 }  // namespace

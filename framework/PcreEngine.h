@@ -30,6 +30,11 @@ class PcreEngine {
   decltype(&pcre2_match_data_free_8) matchDataFree = nullptr;
   decltype(&pcre2_get_ovector_pointer_8) ovectorPointer = nullptr;
   decltype(&pcre2_get_ovector_count_8) ovectorCount = nullptr;
+  decltype(&pcre2_match_context_create_8) matchContextCreate = nullptr;
+  decltype(&pcre2_match_context_free_8) matchContextFree = nullptr;
+  decltype(&pcre2_set_match_limit_8) setMatchLimit = nullptr;
+  decltype(&pcre2_set_depth_limit_8) setDepthLimit = nullptr;
+  decltype(&pcre2_set_heap_limit_8) setHeapLimit = nullptr;
 };
 
 }  // namespace fw

@@ -1,5 +1,6 @@
 #include "framework/PcrePattern.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "framework/RuntimeException.h"
@@ -21,7 +22,15 @@ PcrePattern::PcrePattern(Ref<const PcreEngine> engine, const std::string& patter
   // closed as the pattern expects); the interpreter stays as the fallback.
   jit_ = e.jitCompile(code_, PCRE2_JIT_COMPLETE) == 0;
   data_ = e.matchDataCreate(code_, nullptr);
-  if (!data_) {
+  // The default limits (ten million steps) end a search on a page of some ten
+  // megabytes with an error, though the JIT's scan of it is linear and quick.
+  context_ = e.matchContextCreate(nullptr);
+  if (context_) {
+    e.setMatchLimit(context_, UINT32_MAX);
+    e.setDepthLimit(context_, UINT32_MAX);
+    e.setHeapLimit(context_, UINT32_MAX);
+  }
+  if (!data_ || !context_) {
     Release();
     throw RuntimeException("Out of memory for the regular-expression engine.");
   }
@@ -32,21 +41,23 @@ PcrePattern::PcrePattern(Ref<const PcreEngine> engine, const std::string& patter
 PcrePattern::~PcrePattern() { Release(); }
 
 void PcrePattern::Release() {
+  if (context_) engine_->matchContextFree(context_);
   if (data_) engine_->matchDataFree(data_);
   if (code_) engine_->codeFree(code_);
   data_ = nullptr;
   code_ = nullptr;
+  context_ = nullptr;
 }
 
 bool PcrePattern::Match(std::string_view subject, size_t start, uint32_t options) {
   const PcreEngine& e = *engine_;
   const auto* text = reinterpret_cast<PCRE2_SPTR8>(subject.data() ? subject.data() : "");
-  int rc = jit_ ? e.jitMatch(code_, text, subject.size(), start, options, data_, nullptr)
-                : e.match(code_, text, subject.size(), start, options, data_, nullptr);
+  int rc = jit_ ? e.jitMatch(code_, text, subject.size(), start, options, data_, context_)
+                : e.match(code_, text, subject.size(), start, options, data_, context_);
   if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
     // The JIT's own stack ran out on a deep backtrack; the interpreter keeps
     // its frames on the heap.
-    rc = e.match(code_, text, subject.size(), start, options | PCRE2_NO_JIT, data_, nullptr);
+    rc = e.match(code_, text, subject.size(), start, options | PCRE2_NO_JIT, data_, context_);
   }
   if (rc == PCRE2_ERROR_NOMATCH) return false;
   if (rc < 0) Fail(rc, "The regular-expression search failed");

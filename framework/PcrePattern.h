@@ -20,7 +20,9 @@ class PcrePattern {
 
   // Looks for the leftmost match in subject at or after byte offset start with
   // the engine's match options; true when found (Ovector then holds it), false
-  // when not; raises RuntimeException when the engine gives up.
+  // when not. The engine's step, depth and heap limits are lifted: a search
+  // runs to its answer however long the subject; raises RuntimeException
+  // only when the engine still gives up (out of memory).
   bool Match(std::string_view subject, size_t start, uint32_t options);
   // Start and end byte offsets of the whole match and of each group of the last
   // successful Match, PCRE2_UNSET for a group that took no part; stale after a failed one.
@@ -42,6 +44,7 @@ class PcrePattern {
   uint32_t flags_;
   pcre2_code_8* code_ = nullptr;
   pcre2_match_data_8* data_ = nullptr;
+  pcre2_match_context_8* context_ = nullptr;
   const size_t* ovector_ = nullptr;
   uint32_t pairs_ = 0;
   bool jit_ = false;

@@ -1,5 +1,7 @@
 #include "main_window/ExtractPicURLs.h"
 
+#include <utility>
+
 #include "framework/Nil.h"
 #include "framework/RegEx.h"
 #include "framework/Thread.h"
@@ -18,7 +20,7 @@ constexpr char kTailPattern[] = "\".*>";
 
 }  // namespace
 
-fw::StringArray ExtractPicURLs(const std::string& pageText) {
+fw::StringArray ExtractPicURLs(std::string pageText) {
   const std::string headPattern = kHeadPattern;
   const std::string tailPattern = kTailPattern;
 
@@ -29,7 +31,8 @@ fw::StringArray ExtractPicURLs(const std::string& pageText) {
   fw::NonNil(re->Options()).Greedy = false;
 
   // Every tag text: the first match, then the continued searches.
-  fw::Ref<fw::RegExMatch> match = re->Search(pageText);
+  // The RegEx takes the page over for its continued searches.
+  fw::Ref<fw::RegExMatch> match = re->Search(std::move(pageText));
   fw::StringArray tagTexts;
   if (!match) return tagTexts;
   tagTexts.push_back(fw::NonNil(match).SubExpressionString(0));

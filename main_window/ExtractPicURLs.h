@@ -9,7 +9,9 @@ namespace app {
 // kept: for each img tag, the double-quoted value of the first attribute after
 // "<img" whose name ends in src. The page is read as plain text. An empty array
 // when there is none; raises NilObjectException when the regular-expression
-// component hands back no object, and passes on its exceptions.
-fw::StringArray ExtractPicURLs(const std::string& pageText);
+// component hands back no object, and passes on its exceptions. The page is
+// searched where it stands: hand it over (std::move, or a temporary) and its
+// bytes are never copied.
+fw::StringArray ExtractPicURLs(std::string pageText);
 
 }  // namespace app

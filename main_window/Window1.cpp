@@ -1,5 +1,6 @@
 #include "main_window/Window1.h"
 
+#include <utility>
 #include <vector>
 
 #include "about_window/Window2.h"
@@ -333,8 +334,8 @@ void Window1::Event_Open() {
 
 void Window1::Event_Close() { fw::Quit(0); }
 
-fw::StringArray Window1::ExtractPicURLs(const std::string& pageText) {
-  return app::ExtractPicURLs(pageText);
+fw::StringArray Window1::ExtractPicURLs(std::string pageText) {
+  return app::ExtractPicURLs(std::move(pageText));
 }
 
 // --- the members ---

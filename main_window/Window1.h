@@ -98,7 +98,7 @@ class Window1 : public fw::Window, public MainWindowProperties {
   void Event_Close();
 
   // The picture addresses of one page (app::ExtractPicURLs); raises as that does.
-  fw::StringArray ExtractPicURLs(const std::string& pageText);
+  fw::StringArray ExtractPicURLs(std::string pageText);
 
  private:
   // The control registered under name, as a T (checked against the record

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <ostream>
 #include <regex>
 #include <string>
@@ -130,6 +131,101 @@ TEST(ExtractPicURLsDifferentialTest, RandomPagesAgreeWithAnotherEngine) {
     ASSERT_EQ(app::ExtractPicURLs(page), ExtractWithStdRegex(page)) << ::testing::PrintToString(page);
   }
 }
+
+// --- Pages as large as a body gets ---
+
+constexpr size_t kLarge = size_t{20} << 20;
+
+// Ordinary markup without a double quote or an img tag, to about `bytes`.
+std::string Filler(size_t bytes) {
+  static const std::string kLine = "<p>Some words of a post, <b>bold</b> and plain.</p>\n";
+  std::string text;
+  text.reserve(bytes + kLine.size());
+  while (text.size() < bytes) text += kLine;
+  return text;
+}
+
+struct LargePageCase {
+  const char* name;
+  std::function<std::string()> page;  // made when the test runs: 20 MB or more
+  std::function<fw::StringArray()> expected;
+};
+void PrintTo(const LargePageCase& c, std::ostream* os) { *os << c.name; }
+
+class ExtractPicURLsLargePageTest : public ::testing::TestWithParam<LargePageCase> {};
+
+// The engine's own step limits would end these searches with an exception
+// (a dead worker); every page up to the body cap gives its result.
+TEST_P(ExtractPicURLsLargePageTest, GivesItsResultWithoutHittingAnEngineLimit) {
+  const LargePageCase& c = GetParam();
+  std::string page = c.page();
+  ASSERT_GE(page.size(), kLarge);
+  fw::StringArray urls;
+  ASSERT_NO_THROW(urls = app::ExtractPicURLs(std::move(page)));
+  const fw::StringArray expected = c.expected();
+  ASSERT_EQ(urls.size(), expected.size());
+  for (size_t i = 0; i < urls.size(); ++i) {
+    // Compared without printing megabytes when they differ.
+    EXPECT_TRUE(urls[i] == expected[i]) << "address " << i << " differs; sizes " << urls[i].size()
+                                        << " and " << expected[i].size();
+  }
+}
+
+const std::string kDataSrc = "data:image/jpeg;base64," + std::string(kLarge, 'Q');
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, ExtractPicURLsLargePageTest,
+    ::testing::Values(
+        LargePageCase{"one img with no double quote, then 20 MB",
+                      [] { return "<img src=a.jpg>" + Filler(kLarge); },
+                      [] { return fw::StringArray{}; }},
+        LargePageCase{"a 20 MB data: src",
+                      [] { return "<p>x</p><img src=\"" + kDataSrc + "\" alt=\"\">\n<p>y</p>"; },
+                      [] { return fw::StringArray{kDataSrc}; }},
+        LargePageCase{"a src value never closed",
+                      [] { return "<img src=\"a.jpg" + Filler(kLarge); },
+                      [] { return fw::StringArray{}; }},
+        LargePageCase{"a tag never closed by a greater-than",
+                      [] { return Filler(kLarge / 2) + "<img src=\"a.jpg\" alt=\"" + std::string(kLarge / 2, 'x'); },
+                      [] { return fw::StringArray{}; }},
+        LargePageCase{"20 MB of img tags without src, then one with",
+                      [] {
+                        std::string page;
+                        while (page.size() < kLarge) page += "<img alt=x>\n";
+                        return page + "<img src=\"last.jpg\">";
+                      },
+                      [] { return fw::StringArray{"last.jpg"}; }},
+        LargePageCase{"20 MB of img tags without src and nothing after",
+                      [] {
+                        std::string page;
+                        while (page.size() < kLarge) page += "<img alt=\"x\">";
+                        return page;
+                      },
+                      [] { return fw::StringArray{}; }},
+        LargePageCase{"quotes without a greater-than after the last tag",
+                      [] { return "<img src=\"a.jpg\">" + std::string(kLarge, '"'); },
+                      [] { return fw::StringArray{"a.jpg"}; }},
+        LargePageCase{"the only tag at the end of 20 MB",
+                      [] { return Filler(kLarge) + "<img src=\"end.jpg\">"; },
+                      [] { return fw::StringArray{"end.jpg"}; }},
+        LargePageCase{"200,000 tags",
+                      [] {
+                        std::string page;
+                        for (int i = 0; page.size() < kLarge; ++i)
+                          page += "<div><img class=\"p\" src=\"/p/" + std::to_string(i) + ".jpg\"></div>\n";
+                        return page;
+                      },
+                      [] {
+                        fw::StringArray urls;
+                        size_t size = 0;
+                        for (int i = 0; size < kLarge; ++i) {
+                          urls.push_back("/p/" + std::to_string(i) + ".jpg");
+                          size += std::string("<div><img class=\"p\" src=\"\"></div>\n").size() +
+                                  urls.back().size();
+                        }
+                        return urls;
+                      }}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(ExtractPicURLsYieldTest, GivesWayWhileWorkingSoTheWorkerCanBeEndedThere) {
   std::string page;
