@@ -52,13 +52,17 @@ std::string DecodeStampEncode(std::string bytes, const std::string& watermark) {
 }
 
 // One "jpg" address: takes up the next number, fetches the picture and saves
-// it in folder. Nothing is saved when the picture does not decode, the file
-// name gives no item in the folder or a file of that name exists already; the
-// number is used up all the same.
+// it in folder. Nothing is saved when the download is not whole (cut short,
+// reset, timed out, past the cap, or an address that cannot be sent), the
+// picture does not decode, the file name gives no item in the folder or a file
+// of that name exists already; the number is used up all the same.
 void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::FolderItem& folder,
                  const std::string& address) {
   props.count = fw::AddWrap(props.count, 1);
   std::string bytes = client.Get(address, kRequestTimeoutSeconds);
+  // Part of a picture can decode as a whole one with a blank end; only a
+  // download that ended as the server meant it is kept.
+  if (client.Error() != fw::HTTPError::None) return;
 
   // Read under the lock, before the work that runs without it.
   const std::string fileName = props.picturename + "-" + fw::Str(props.count) + ".jpg";

@@ -14,6 +14,7 @@
 
 #include "framework/Clock.h"
 #include "framework/FolderItem.h"
+#include "framework/HTTPSocket.h"
 #include "framework/Int32.h"
 #include "framework/Picture.h"
 #include "framework/SpecialFolder.h"
@@ -323,6 +324,147 @@ INSTANTIATE_TEST_SUITE_P(
                       UnusableCase{"cut-off JPEG", Unusable::CutOff},
                       UnusableCase{"host that does not resolve", Unusable::Unresolved},
                       UnusableCase{"relative address, no host", Unusable::Relative}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+// --- Hostile servers and pages ---
+
+enum class Hostile {
+  InjectionInPath, InjectionInHost, ClosedBeforeLength, ResetWithoutLength, SilenceWithoutLength,
+  PastTheBodyCap, HugeHeaderBlock, WholeToTheClose, LengthReachedConnectionOpen,
+  PageWithUnquotedImgThen20MB, PageWith20MBDataSrc
+};
+struct HostileCase {
+  std::string name;
+  Hostile kind;
+  Paths requests;  // the request targets on the wire, in order
+  Paths entries;   // the output folder afterwards
+  int32_t count;
+};
+void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
+
+class DownloadWorkerHostile : public DownloadWorkerTest,
+                              public ::testing::WithParamInterface<HostileCase> {
+ protected:
+  void TearDown() override {
+    DownloadWorkerTest::TearDown();
+    fw::HTTPSocket::SetBodyCap(0);
+  }
+};
+
+// Page 1 links one.jpg, the hostile item and two.jpg (unless the page itself
+// is the hostile item). Whatever the server or page does, only whole
+// downloads are saved, every request on the wire is a clean one, and the
+// worker goes on to page 2.
+TEST_P(DownloadWorkerHostile, SavesOnlyWholeDownloadsAndGoesOn) {
+  const HostileCase& c = GetParam();
+  const std::string one = blog_->AddPicture("/pics/one.jpg", 30, 20, 0xFF8800);
+  blog_->AddPicture("/pics/two.jpg", 20, 30, 0x0088FF);
+  const std::string bad = FixtureBlog::Jpeg(40, 30, 0x55AA55);  // whole, and decodes
+  const std::string hostPart =
+      std::string(FixtureBlog::kHost) + ":" + std::to_string(blog_->Server().Port());
+  std::string badAddress = A("/pics/bad.jpg");
+  const auto reply = [&](std::vector<Step> steps) { blog_->SetReply("/pics/bad.jpg", std::move(steps)); };
+  const std::string ok = "HTTP/1.0 200 OK\r\n";
+  const std::string length = "Content-Length: " + std::to_string(bad.size()) + "\r\n";
+  bool stall = false;
+  switch (c.kind) {
+    case Hostile::InjectionInPath:
+      badAddress = A("/pics/one.jpg\r\nX-Injected: yes\r\nX-Pad: .jpg");
+      break;
+    case Hostile::InjectionInHost:
+      badAddress = "http://" + hostPart + "\r\nX-Host-Injected: 1/pics/one.jpg";
+      break;
+    case Hostile::ClosedBeforeLength:
+      reply({Step::Send(ok + "Content-Length: " + std::to_string(bad.size() + 1000) + "\r\n\r\n" + bad),
+             Step::Close()});
+      break;
+    case Hostile::ResetWithoutLength:
+      reply({Step::Send(ok + "\r\n" + bad), Step::Pause(100), Step::Reset()});
+      break;
+    case Hostile::SilenceWithoutLength:
+      reply({Step::Send(ok + "\r\n" + bad), Step::Hang()});
+      stall = true;
+      break;
+    case Hostile::PastTheBodyCap:
+      // The cap's first bytes hold the whole picture and then some.
+      fw::HTTPSocket::SetBodyCap(static_cast<int64_t>(bad.size()) + 100);
+      reply({Step::Send(ok + "\r\n" + bad + std::string(100000, '\0')), Step::Close()});
+      break;
+    case Hostile::HugeHeaderBlock: {
+      std::string head = ok;
+      while (head.size() < (size_t{3} << 19)) head += "X-Fill: " + std::string(1000, 'h') + "\r\n";
+      reply({Step::Send(head + length + "\r\n" + bad), Step::Close()});
+      break;
+    }
+    case Hostile::WholeToTheClose:
+      reply({Step::Send(ok + "\r\n" + bad), Step::Close()});
+      break;
+    case Hostile::LengthReachedConnectionOpen:
+      reply({Step::Send(ok + length + "\r\n" + bad), Step::Hang()});
+      break;
+    case Hostile::PageWithUnquotedImgThen20MB: {
+      std::string page = "<img src=a.jpg>";
+      while (page.size() < (size_t{20} << 20)) page += "<p>words, words</p>\n";
+      blog_->SetPageHtml(1, page);
+      break;
+    }
+    case Hostile::PageWith20MBDataSrc:
+      blog_->SetPageHtml(1, "<img src=\"data:image/jpeg;base64," + std::string(size_t{20} << 20, 'Q') +
+                                "\">" + FixtureBlog::PageHtml({A("/pics/one.jpg")}));
+      break;
+  }
+  if (c.kind != Hostile::PageWithUnquotedImgThen20MB && c.kind != Hostile::PageWith20MBDataSrc) {
+    blog_->SetPage(1, {A("/pics/one.jpg"), badAddress, A("/pics/two.jpg")});
+  }
+  blog_->HoldPage(2);
+  Start();
+  if (stall) {
+    ASSERT_TRUE(blog_->WaitForRequest("/pics/bad.jpg"));
+    RealPause(100);
+    clock_->Advance(31000);  // past the 30 s of silence
+  }
+  ASSERT_TRUE(blog_->WaitForRequest("/page/2", 20000)) << "the worker did not go on";
+  Stop();
+
+  EXPECT_EQ(blog_->RequestPaths(), c.requests);
+  for (const std::string& head : blog_->Server().Requests()) {
+    const std::string path = head.substr(4, head.find(' ', 4) - 4);
+    EXPECT_EQ(head, "GET " + path + " HTTP/1.0\r\nAccept: */*\r\nAccept-Language: en\r\nHost: " +
+                        hostPart + "\r\n\r\n");
+  }
+  EXPECT_EQ(Entries(), c.entries);
+  EXPECT_EQ(props_.count, c.count);
+  if (c.entries == Paths{"pic-1.jpg", "pic-2.jpg", "pic-3.jpg"}) {
+    ExpectPicture(Out() / "pic-2.jpg", 40, 30, 0x55AA55);
+  }
+}
+
+const Paths kAllThree = {"/page/1", "/pics/one.jpg", "/pics/bad.jpg", "/pics/two.jpg", "/page/2"};
+const Paths kBadNotSent = {"/page/1", "/pics/one.jpg", "/pics/two.jpg", "/page/2"};
+const Paths kBadNotSaved = {"pic-1.jpg", "pic-3.jpg"};
+const Paths kAllSaved = {"pic-1.jpg", "pic-2.jpg", "pic-3.jpg"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DownloadWorkerHostile,
+    ::testing::Values(
+        HostileCase{"CR LF in a src path", Hostile::InjectionInPath, kBadNotSent, kBadNotSaved, 3},
+        HostileCase{"CR LF in a src host part", Hostile::InjectionInHost, kBadNotSent, kBadNotSaved, 3},
+        HostileCase{"whole picture, closed before its Content-Length", Hostile::ClosedBeforeLength,
+                    kAllThree, kBadNotSaved, 3},
+        HostileCase{"whole picture without length, then a reset", Hostile::ResetWithoutLength,
+                    kAllThree, kBadNotSaved, 3},
+        HostileCase{"whole picture without length, then 30 s of silence",
+                    Hostile::SilenceWithoutLength, kAllThree, kBadNotSaved, 3},
+        HostileCase{"body past the cap", Hostile::PastTheBodyCap, kAllThree, kBadNotSaved, 3},
+        HostileCase{"header block past 1 MiB", Hostile::HugeHeaderBlock, kAllThree, kBadNotSaved, 3},
+        HostileCase{"whole picture to the close, without length", Hostile::WholeToTheClose,
+                    kAllThree, kAllSaved, 3},
+        HostileCase{"Content-Length reached, connection left open",
+                    Hostile::LengthReachedConnectionOpen, kAllThree, kAllSaved, 3},
+        HostileCase{"20 MB page whose one img has no double quote",
+                    Hostile::PageWithUnquotedImgThen20MB, Paths{"/page/1", "/page/2"}, Paths{}, 0},
+        HostileCase{"20 MB data: src before a picture", Hostile::PageWith20MBDataSrc,
+                    Paths{"/page/1", "/pics/one.jpg", "/page/2"}, Paths{"pic-1.jpg"}, 1}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(DownloadWorkerTest, ExistingFileIsNotReplaced) {
