@@ -59,7 +59,7 @@ void Canvas::UpdateFocusPolicy() {
 bool Canvas::MouseDown(int32_t x, int32_t y) {
   std::function<bool(Canvas&, int32_t, int32_t)> h = mouseDown_;  // the handler may free this canvas
   bool result = false;
-  if (h) DeliverEvent([&] { result = h(*this, x, y); });
+  if (h) DeliverEvent([&] { result = h(*this, x, y); }, Name() + ".MouseDown");
   return result;
 }
 

@@ -25,17 +25,17 @@ void RuntimeSetExceptionHelper(ExceptionHelper helper) { gHelper = helper; }
 
 bool ExceptionHelperInstalled() { return gHelper.load() != nullptr; }
 
-bool DeliverEvent(const std::function<void()>& fn) {
+bool DeliverEvent(const std::function<void()>& fn, std::string_view where) {
   ExceptionHelper helper = gHelper.load();
   if (!helper) helper = &CallFunctionWithExceptionHandling;
   try {
     std::exception_ptr escaped = helper(fn);
     if (!escaped) return true;
-    ReportUnhandled(escaped);
+    ReportUnhandled(escaped, where);
   } catch (const ThreadKilled&) {
     throw;
   } catch (...) {
-    ReportUnhandled(std::current_exception());
+    ReportUnhandled(std::current_exception(), where);
   }
   return false;
 }

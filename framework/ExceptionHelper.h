@@ -1,6 +1,7 @@
 #pragma once
 #include <exception>
 #include <functional>
+#include <string_view>
 
 namespace fw {
 
@@ -19,8 +20,9 @@ bool ExceptionHelperInstalled();
 std::exception_ptr CallFunctionWithExceptionHandling(const std::function<void()>& fn);
 
 // Runs program code for an event from the event loop: through the helper; an
-// exception that escapes it goes to ReportUnhandled, and the event ends there.
-// ThreadKilled passes on untouched. Returns false when the code did not complete.
-bool DeliverEvent(const std::function<void()>& fn);
+// exception that escapes it goes to ReportUnhandled with `where` (the event,
+// e.g. "Button1.Action"), and the event ends there. ThreadKilled passes on
+// untouched. Returns false when the code did not complete.
+bool DeliverEvent(const std::function<void()>& fn, std::string_view where = {});
 
 }  // namespace fw

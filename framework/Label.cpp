@@ -63,7 +63,7 @@ void Label::ApplyAlignment() {
 bool Label::MouseDown(int32_t x, int32_t y) {
   std::function<bool(Label&, int32_t, int32_t)> h = mouseDown_;  // the handler may free this label
   bool result = false;
-  if (h) DeliverEvent([&] { result = h(*this, x, y); });
+  if (h) DeliverEvent([&] { result = h(*this, x, y); }, Name() + ".MouseDown");
   return result;
 }
 

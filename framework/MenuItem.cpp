@@ -210,7 +210,7 @@ QMenu* MenuItem::NativeMenu() {
     menu_ = new QMenu();
     menu_->setTitle(action_->text());
     QObject::connect(menu_, &QMenu::aboutToShow, menu_, [this] {
-      DeliverEvent([this] { EnableChildren(); });
+      DeliverEvent([this] { EnableChildren(); }, Name() + ".EnableMenu");
     });
     action_->setMenu(menu_);
   }
@@ -223,7 +223,7 @@ void MenuItem::OnTriggered() {
   // Keep the item alive while its event runs, should the event drop the last
   // other reference.
   Ref<MenuItem> self = weak_from_this().lock();
-  DeliverEvent([this] { Event_Action(); });
+  DeliverEvent([this] { Event_Action(); }, Name() + ".Action");
 }
 
 QKeySequence MenuItem::ShortcutFromText(std::string_view text) {

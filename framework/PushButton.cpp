@@ -22,7 +22,7 @@ QPushButton* PushButton::Button() const { return static_cast<QPushButton*>(Widge
 
 void PushButton::RaiseAction() {
   std::function<void(PushButton&)> h = action_;  // the handler may free this button
-  if (h) DeliverEvent([&] { h(*this); });
+  if (h) DeliverEvent([&] { h(*this); }, Name() + ".Action");
 }
 
 void PushButton::Push() {

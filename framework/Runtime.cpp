@@ -66,7 +66,8 @@ void RunFrameworkInitialization(std::function<void()> lateStartup) {
   QCoreApplication& app = MainApp("RunFrameworkInitialization");
   if (!lateStartup) return;
   QMetaObject::invokeMethod(
-      &app, [f = std::move(lateStartup)] { DeliverEvent(f); }, Qt::QueuedConnection);
+      &app, [f = std::move(lateStartup)] { DeliverEvent(f, "late start-up"); },
+      Qt::QueuedConnection);
 }
 
 void RuntimeRun() {

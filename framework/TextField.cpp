@@ -14,7 +14,7 @@ namespace fw {
 TextField::TextField() : TextControl(new QLineEdit) {
   QObject::connect(Edit(), &QLineEdit::textChanged, [this] {
     std::function<void(TextField&)> h = textChange_;  // the handler may free this field
-    if (h) DeliverEvent([&] { h(*this); });
+    if (h) DeliverEvent([&] { h(*this); }, Name() + ".TextChange");
   });
   ApplyTextStyle(style_);
 }

@@ -83,7 +83,7 @@ void Timer::Fired() {
 
 void Timer::CallAction() {
   std::function<void(Timer&)> h = action_;  // the handler may free this timer
-  if (h) DeliverEvent([&] { h(*this); });
+  if (h) DeliverEvent([&] { h(*this); }, Class().FullName() + ".Action");
 }
 
 bool Timer::SetLayoutProperty(const LayoutEntry& e) {

@@ -33,7 +33,7 @@ std::string DescribeException(std::exception_ptr e) {
   }
 }
 
-void ReportUnhandled(std::exception_ptr e) {
+void ReportUnhandled(std::exception_ptr e, std::string_view where) {
   UnhandledReporter reporter;
   {
     std::lock_guard g(gReporterMutex);
@@ -41,7 +41,7 @@ void ReportUnhandled(std::exception_ptr e) {
   }
   try {
     if (reporter) {
-      reporter(e);
+      reporter(e, where);
       return;
     }
   } catch (...) {

@@ -2,17 +2,19 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace fw {
 
-// Where an exception that no program code caught is reported. The default
-// writes the exception's class and message to standard error; the UI layer
-// installs one that also shows a message box on the main thread.
-using UnhandledReporter = std::function<void(std::exception_ptr)>;
+// Where an exception that no program code caught is reported, with where it
+// came from ("Window1.Timer2.Action", "late start-up"; may be empty). The
+// default writes the exception's class and message to standard error; the UI
+// layer installs one that also shows a message box on the main thread.
+using UnhandledReporter = std::function<void(std::exception_ptr e, std::string_view where)>;
 void SetUnhandledReporter(UnhandledReporter reporter);
 
 // Reports e through the installed reporter; never throws.
-void ReportUnhandled(std::exception_ptr e);
+void ReportUnhandled(std::exception_ptr e, std::string_view where = {});
 
 // "ClassName: message" for a runtime exception, a plain text for others.
 std::string DescribeException(std::exception_ptr e);

@@ -191,7 +191,7 @@ void Window::FinishClose() {
 }
 
 void Window::CloseBox() {
-  DeliverEvent([this] { Close(); });
+  DeliverEvent([this] { Close(); }, Class().FullName() + ".Close");
 }
 
 void Window::UnlinkMembers() {

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -236,5 +237,89 @@ const QuitCase kQuitCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Ways, QuitDuringARun, ::testing::ValuesIn(kQuitCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --- A fault that repeats: one box, and the user can still leave ---
+
+struct RepeatingFaultCase {
+  const char* name;
+  std::function<void(Window1&)> leave;  // what the user does once the box is closed
+};
+void PrintTo(const RepeatingFaultCase& c, std::ostream* os) { *os << c.name; }
+
+class RepeatingFault : public EndToEndTest,
+                       public ::testing::WithParamInterface<RepeatingFaultCase> {};
+
+// With a Desktop that cannot be had (its path is a regular file) the progress
+// timer raises NilObjectException every 100 ms. The report shows one box,
+// which stands for 300 ms as a user reading it would, while the timer goes on
+// failing; no second box opens, over it or after it, and Stop, the close box
+// and the quit item all still work.
+TEST_P(RepeatingFault, ShowsOneBoxAndLeavesTheWindowUsable) {
+  const stdfs::path desktopFile = root_ / "Desktop-is-a-file";
+  { std::ofstream(desktopFile) << "not a folder"; }
+  fw::SpecialFolder::SetDesktopForTests(desktopFile.string());
+  blog_->HoldPage(1);
+  int boxes = 0, open = 0, mostOpen = 0;
+  std::vector<fw::UnhandledReport::Details> shown;
+  fw::UnhandledReport::SetPresenter([&](const fw::UnhandledReport::Details& d) {
+    ++boxes;
+    mostOpen = std::max(mostOpen, ++open);
+    shown.push_back(d);
+    QEventLoop box;  // what a modal box does: an event loop of its own
+    QTimer::singleShot(300, &box, &QEventLoop::quit);
+    box.exec();
+    --open;
+  });
+  bool left = false;
+
+  testing::internal::CaptureStderr();
+  const int status = RunProgram([&](std::weak_ptr<Window1> main) {
+    TypeAndGo(*main.lock(), blog_->BlogUrl(), "backup", "pic", "0");
+    ASSERT_TRUE(SpinUntil([&] { return boxes == 1 && open == 0; }, 5000)) << "no box shown";
+    // Another half second of the failing timer after the box was closed.
+    SpinUntil([] { return false; }, 500);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(main.lock()->Label1()->Visible()) << "the run is on, its timer failing";
+    GetParam().leave(*main.lock());
+    left = true;
+  });
+  const std::string err = testing::internal::GetCapturedStderr();
+
+  EXPECT_TRUE(left);
+  EXPECT_EQ(status, 0) << "the program did not end by the user's hand";
+  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(mostOpen, 1) << "a box opened over another";
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].className, "NilObjectException");
+  EXPECT_EQ(shown[0].where, "Window1.Timer2.Action");
+  // Standard error has every report, the repeats counted.
+  size_t lines = 0;
+  for (size_t at = 0; (at = err.find("Unhandled exception: NilObjectException", at)) != std::string::npos; ++at)
+    ++lines;
+  EXPECT_GE(lines, 5u) << err;
+  EXPECT_NE(err.find("times, shown once]"), std::string::npos) << err;
+}
+
+const RepeatingFaultCase kRepeatingFaultCases[] = {
+    {"Stop, then the close box",
+     [](Window1& w) {
+       w.PushButton2()->Push();
+       EXPECT_FALSE(w.Label1()->Visible());
+       EXPECT_TRUE(w.PushButton1()->Enabled()) << "Stop did not stop the run";
+       w.Widget()->close();
+     }},
+    {"CloseBox", [](Window1& w) { w.Widget()->close(); }},
+    {"QuitItem",
+     [](Window1&) {
+       app::MainMenuBar::ImplicitInstance()->Child("FileMenu")->Child("FileQuit")->NativeAction()->trigger();
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(Ways, RepeatingFault, ::testing::ValuesIn(kRepeatingFaultCases),
+                         [](const auto& info) {
+                           std::string s = info.param.name;
+                           for (char& ch : s)
+                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return s;
+                         });
 
 }  // namespace

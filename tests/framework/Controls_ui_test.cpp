@@ -315,7 +315,8 @@ TEST_F(ControlsTest, BindingChecksTheEventAndTheHandler) {
 
 TEST_F(ControlsTest, ExceptionEscapingAHandlerIsReportedNotPassedIntoTheToolkit) {
   std::vector<std::string> reports;
-  fw::SetUnhandledReporter([&](std::exception_ptr e) { reports.push_back(fw::DescribeException(e)); });
+  fw::SetUnhandledReporter(
+      [&](std::exception_ptr e, std::string_view) { reports.push_back(fw::DescribeException(e)); });
   auto r = std::make_shared<Receiver>();
   auto button = Make<fw::PushButton>("B");
   fw::RuntimeAddEventHandler(button, "Action", fw::RuntimeCreateDelegate(&Receiver::Fail, r));

@@ -128,7 +128,7 @@ TEST_F(TimerTest, ExceptionInTheActionIsReportedAndTheTimerGoesOn) {
     }
   };
   int reports = 0;
-  fw::SetUnhandledReporter([&](std::exception_ptr) { ++reports; });
+  fw::SetUnhandledReporter([&](std::exception_ptr, std::string_view) { ++reports; });
   auto f = std::make_shared<Failing>();
   fw::RuntimeAddEventHandler(timer, "Action", fw::RuntimeCreateDelegate(&Failing::Action, f));
   timer->SetPeriod(5);
