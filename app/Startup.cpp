@@ -102,9 +102,21 @@ void MakeDefaultView() {
   Window1::Instance();
 }
 
+// A failure here fails the start-up like one in the early steps (reported,
+// and the exit status will say so). A program left without any window has
+// nothing to be quit by, so it ends.
 void LateStartup() {
-  Step("_LateStartup");
-  MakeDefaultView();
+  try {
+    Step("_LateStartup");
+    MakeDefaultView();
+  } catch (...) {
+    Trace().push_back("_UnhandledException");
+    fw::UnhandledException(std::current_exception(), "late start-up");
+  }
+  if (fw::OpenWindows().empty()) {
+    Trace().push_back("no window open");
+    fw::Quit(0);
+  }
 }
 
 void Main() {

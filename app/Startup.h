@@ -10,8 +10,10 @@ namespace app {
 // and its menu bar, the hand-over of the late start-up that opens the main
 // window) and the event loop until the application quits, releases the
 // module's singletons and ends the runtime. Returns the runtime's exit status.
-// An exception escaping the road or the event loop goes to the runtime's
-// report of unhandled exceptions, after which the end runs as usual. Runs on
+// An exception escaping the road (the late start-up included) or the event
+// loop goes to the runtime's report of unhandled exceptions, after which the
+// end runs as usual and the exit status is not 0. When the late start-up
+// leaves no window open, the program ends. Runs on
 // the main thread; may run again in the same process once it has returned.
 int RunProgram(int argc, char** argv);
 

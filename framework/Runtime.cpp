@@ -24,6 +24,7 @@ std::unique_ptr<QApplication> gOwnedApp;  // made by RuntimeInit; main thread on
 // Written by Quit from any thread.
 std::atomic<int32_t> gExitStatus{0};
 std::atomic<bool> gQuitPending{false};  // Quit came and the loop has not returned for it yet
+std::atomic<bool> gStartupFailed{false};  // UnhandledException reported something
 
 QCoreApplication& MainApp(const char* what) {
   QCoreApplication* app = QCoreApplication::instance();
@@ -45,6 +46,7 @@ void RuntimeInit(int& argc, char** argv) {
   UnhandledReport::Install();
   gExitStatus = 0;
   gQuitPending = false;
+  gStartupFailed = false;
 }
 
 void RuntimeInitExternalClasses() {
@@ -107,7 +109,8 @@ int32_t RuntimeExit() {
   // Widgets whose deletion was deferred (closed windows) go while Qt still runs.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   SetMainThreadRuleActive(false);
-  const int32_t status = gExitStatus.exchange(0);
+  int32_t status = gExitStatus.exchange(0);
+  if (gStartupFailed.exchange(false) && status == 0) status = 1;
   gQuitPending = false;
   if (gOwnedApp) {
     EventLoopLock::Uninstall();
@@ -116,8 +119,10 @@ int32_t RuntimeExit() {
   return status;
 }
 
-void UnhandledException(std::exception_ptr e) {
-  if (e) ReportUnhandled(e);
+void UnhandledException(std::exception_ptr e, std::string_view where) {
+  if (!e) return;
+  gStartupFailed = true;
+  ReportUnhandled(e, where);
 }
 
 }  // namespace fw

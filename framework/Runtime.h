@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <string_view>
 
 #include "framework/Nil.h"
 
@@ -69,12 +70,15 @@ bool QuitMenuAction(MenuItem& item);
 // after RuntimeRun), releases the application object, deletes widgets whose
 // deletion was deferred, turns the main-thread rule off, deletes the
 // QApplication if RuntimeInit made it, and returns the exit status: the code of the last Quit,
-// 0 when none came. Afterwards the runtime can be started again (tests).
+// 0 when none came; 1 in place of 0 once UnhandledException has reported a
+// failed start-up. Afterwards the runtime can be started again (tests).
 int32_t RuntimeExit();
 
-// The runtime's report of an exception that no code caught (a message box on
-// the main thread and a line on standard error); the program goes on. Nil does
+// The runtime's report of an exception that escaped the program's start-up or
+// its event loop (a message box on the main thread and a line on standard
+// error, `where` naming the step). The program goes on, but its exit status
+// will not be 0: a start-up that failed must not end as a success. Nil does
 // nothing. Never throws.
-void UnhandledException(std::exception_ptr e);
+void UnhandledException(std::exception_ptr e, std::string_view where = "start-up");
 
 }  // namespace fw

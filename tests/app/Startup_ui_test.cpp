@@ -183,7 +183,7 @@ TEST_F(StartupTest, ExceptionEscapingAStepIsReportedAndTheEndStillRuns) {
   });
   char name[] = "snapharbor";
   char* argv[] = {name, nullptr};
-  EXPECT_EQ(app::RunProgram(1, argv), 0);
+  EXPECT_EQ(app::RunProgram(1, argv), 1) << "a failed start-up ended as a success";
   ASSERT_EQ(reports, (std::vector<std::string>{"NilObjectException"}));
   const Steps& steps = app::StartupTrace();
   const Steps tail(steps.end() - 4, steps.end());
@@ -192,5 +192,45 @@ TEST_F(StartupTest, ExceptionEscapingAStepIsReportedAndTheEndStillRuns) {
   EXPECT_EQ(fw::Application::Current(), nullptr);
   EXPECT_EQ(app::MainMenuBar::ImplicitInstance(), nullptr);
 }
+
+// A late start-up that opens no window leaves nothing to quit the program
+// by: the program ends by itself (here not by the 10 s guard's status 99),
+// and with a status that says so when the start-up failed.
+struct LateFailureCase {
+  const char* name;
+  const char* step;  // the step that raises
+  int status;
+  std::vector<std::string> reports;
+};
+void PrintTo(const LateFailureCase& c, std::ostream* os) { *os << c.name; }
+
+class LateStartupFailure : public StartupTest, public ::testing::WithParamInterface<LateFailureCase> {};
+
+TEST_P(LateStartupFailure, EndsTheProgramWhenNoWindowIsOpen) {
+  const LateFailureCase& c = GetParam();
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { fw::Quit(99); });
+  app::SetStartupObserver([&](const std::string& step) {
+    if (step == "_RuntimeRun") guard.start(10000);
+    if (step == c.step) throw fw::NilObjectException("no window");
+  });
+  char name[] = "snapharbor";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(app::RunProgram(1, argv), c.status);
+  EXPECT_EQ(reports, c.reports);
+  const Steps& steps = app::StartupTrace();
+  EXPECT_EQ(Count(steps, "no window open"), 1);
+  EXPECT_EQ(Count(steps, "event loop returned"), 1);
+  EXPECT_TRUE(fw::OpenWindows().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LateStartupFailure,
+    ::testing::Values(LateFailureCase{"making the main window fails", "_MakeDefaultView", 1,
+                                      {"NilObjectException"}},
+                      LateFailureCase{"the late start-up fails", "_LateStartup", 1,
+                                      {"NilObjectException"}}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
 
 }  // namespace
