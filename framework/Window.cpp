@@ -301,7 +301,9 @@ void Window::ApplyGeometry() {
   }
   content->updateGeometry();
   layout_->activate();
-  top_->resize(layout_->sizeHint());
+  // The total takes in the menu bar above the content, whatever its height,
+  // so the content gets the whole of its size.
+  top_->resize(layout_->totalSizeHint());
 }
 
 void Window::ApplyFlags() {
