@@ -119,8 +119,10 @@ std::string MenuItem::Text() const {
 void MenuItem::SetText(std::string text) {
   CheckMainThread();
   text_ = std::move(text);
-  const QString shown = QString::fromStdString(text_);
-  action_->setSeparator(text_ == "-");
+  const bool separator = text_ == "-";
+  // A separator is a plain line: some styles draw an action's text beside it.
+  const QString shown = separator ? QString() : QString::fromStdString(text_);
+  action_->setSeparator(separator);
   action_->setText(shown);  // Qt reads "&" as the mnemonic mark too
   if (menu_) menu_->setTitle(shown);
 }

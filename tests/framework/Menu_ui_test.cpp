@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QImage>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <functional>
@@ -124,9 +125,29 @@ TEST(MenuStructure, ChildFindsByNameWithoutRegardToCaseAndItemChecksBounds) {
 TEST(MenuStructure, TextChangesBetweenSeparatorAndCaption) {
   auto item = Entry("Item", "-", nullptr);
   EXPECT_TRUE(item->NativeAction()->isSeparator());
+  EXPECT_EQ(item->Text(), "-");
+  EXPECT_TRUE(item->NativeAction()->text().isEmpty()) << "no text drawn beside the line";
   item->SetText("&Neu");
   EXPECT_FALSE(item->NativeAction()->isSeparator());
   EXPECT_EQ(item->Text(), "&Neu");
+}
+
+// A "-" item looks exactly like the toolkit's own separator: a line between
+// the items, no text beside it.
+TEST(MenuStructure, SeparatorDrawsAsAPlainLine) {
+  auto menu = Entry("EditMenu", "&Bearbeiten", "");
+  menu->Append(Entry("EditCut", "&Ausschneiden", nullptr));
+  menu->Append(Entry("EditSeparator1", "-", nullptr));
+  menu->Append(Entry("EditCopy", "&Kopieren", nullptr));
+  QMenu plain;
+  plain.addAction(QString::fromUtf8("&Ausschneiden"));
+  plain.addSeparator();
+  plain.addAction(QString::fromUtf8("&Kopieren"));
+  const QImage ours = menu->NativeMenu()->grab().toImage();
+  const QImage expected = plain.grab().toImage();
+  ASSERT_FALSE(expected.isNull());
+  EXPECT_EQ(ours.size(), expected.size());
+  EXPECT_TRUE(ours == expected) << "the separator row differs from a plain line";
 }
 
 struct ShortcutCase {
