@@ -29,6 +29,21 @@ double PixelsFor(double size, FontUnits unit) {
   return size;
 }
 
+// The opacity of each pixel of an ARGB image as a mask's pixels: opaque is
+// black, clear is white.
+QImage ShapeOf(const QImage& argb) {
+  QImage out(argb.size(), QImage::Format_RGB32);
+  for (int y = 0; y < argb.height(); ++y) {
+    const QRgb* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+    QRgb* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < argb.width(); ++x) {
+      const int clear = 255 - qAlpha(src[x]);
+      dst[x] = qRgb(clear, clear, clear);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 Graphics::Graphics(Picture* owner) : owner_(owner) {}
@@ -105,9 +120,17 @@ void Graphics::DrawPicture(const Ref<Picture>& pic, int32_t x, int32_t y, int32_
   if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
   // Taken before the painter starts, so drawing a picture into itself or into
   // its own mask reads the pixels as they were.
-  const QImage pixels = source.ImageWithMask();
+  QImage pixels = source.ImageWithMask();
+  // Into a mask, a picture with transparency of its own draws its shape: each
+  // pixel becomes at least as opaque as the picture is there, so drawing such
+  // a picture into its own mask leaves the mask as it is. Any other picture
+  // draws its pixels, whose darkness then tells the opacity (a picture drawn
+  // into its own mask turns clear where it is light).
+  const bool shape = owner_->IsMask() && source.HasOwnTransparency();
+  if (shape) pixels = ShapeOf(pixels);
   QPainter painter(&owner_->MutableImage());
   painter.setRenderHint(QPainter::SmoothPixmapTransform, w != sw || h != sh);
+  if (shape) painter.setCompositionMode(QPainter::CompositionMode_Darken);
   painter.drawImage(QRectF(x, y, w, h), pixels, QRectF(sx, sy, sw, sh));
 }
 

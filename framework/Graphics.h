@@ -58,8 +58,10 @@ class Graphics {
   // Draws the part (sx, sy, sw, sh) of pic scaled to (x, y, w, h). kNotGiven
   // for sx/sy means 0, for sw/sh the rest of pic, for w/h the part's own size
   // (so with nothing given, the whole picture at its own size). pic's mask
-  // makes it transparent where the mask is light. Raises NilObjectException
-  // for a Nil pic.
+  // makes it transparent where the mask is light. Drawn into a mask, a pic
+  // with transparency of its own (Picture::HasOwnTransparency) draws its
+  // shape, making each pixel at least as opaque as pic is there; any other pic
+  // draws its pixels. Raises NilObjectException for a Nil pic.
   void DrawPicture(const Ref<Picture>& pic, int32_t x, int32_t y, int32_t w = kNotGiven,
                    int32_t h = kNotGiven, int32_t sx = kNotGiven, int32_t sy = kNotGiven,
                    int32_t sw = kNotGiven, int32_t sh = kNotGiven);

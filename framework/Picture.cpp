@@ -142,7 +142,9 @@ Picture::Picture(const QImage& image) {
     image_ = image.convertToFormat(QImage::Format_RGB32);
     return;
   }
-  // Transparency becomes a mask; the pixels are laid over white.
+  // Transparency becomes a mask. The colours stay as they are, so an edge
+  // shows its own colour on whatever the picture is drawn on; a pixel that
+  // shows nothing is white.
   QImage argb = image.convertToFormat(QImage::Format_ARGB32);
   bool allOpaque = true;
   for (int y = 0; y < argb.height() && allOpaque; ++y) {
@@ -160,6 +162,8 @@ Picture::Picture(const QImage& image) {
   }
   image_ = NewImage(argb.width(), argb.height());
   mask_ = std::make_shared<Picture>(argb.width(), argb.height());
+  mask_->isMask_ = true;
+  ownTransparency_ = true;
   QImage& mask = mask_->image_;
   for (int y = 0; y < argb.height(); ++y) {
     const QRgb* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
@@ -167,8 +171,7 @@ Picture::Picture(const QImage& image) {
     QRgb* m = reinterpret_cast<QRgb*>(mask.scanLine(y));
     for (int x = 0; x < argb.width(); ++x) {
       const int a = qAlpha(src[x]);
-      auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
-      dst[x] = qRgb(over(qRed(src[x])), over(qGreen(src[x])), over(qBlue(src[x])));
+      dst[x] = a == 0 ? qRgb(255, 255, 255) : (src[x] | 0xFF000000u);
       m[x] = qRgb(255 - a, 255 - a, 255 - a);
     }
   }
@@ -240,6 +243,7 @@ Ref<Picture> Picture::Mask(bool create) {
   if (!mask_ && create) {
     mask_ = std::make_shared<Picture>(Width(), Height());
     mask_->image_.fill(Qt::black);
+    mask_->isMask_ = true;
   }
   return mask_;
 }

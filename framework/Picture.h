@@ -23,8 +23,9 @@ class Picture {
   // taken as 1.
   Picture(int32_t width, int32_t height);
   // A picture holding image (converted to 32-bit RGB); a null image gives a
-  // 1x1 white picture. Transparency in image becomes a mask, the pixels laid
-  // over white.
+  // 1x1 white picture. Transparency in image becomes a mask and the picture
+  // has transparency of its own: translucent pixels keep their colour, fully
+  // transparent ones are white.
   explicit Picture(const QImage& image);
   ~Picture();
   Picture(const Picture&) = delete;
@@ -51,6 +52,12 @@ class Picture {
   // then kept with the picture; Nil when there is none and create is false.
   Ref<Picture> Mask(bool create = true);
 
+  // True for a picture decoded with transparency (its mask came with it);
+  // never fails.
+  bool HasOwnTransparency() const { return ownTransparency_; }
+  // True for a picture that is another picture's mask; never fails.
+  bool IsMask() const { return isMask_; }
+
   // The pixels as they are (32-bit RGB, no alpha); never fails.
   const QImage& Image() const;
   // The same pixels for drawing into them; never fails.
@@ -74,6 +81,8 @@ class Picture {
   QImage image_;
   Ref<fw::Graphics> graphics_;
   Ref<Picture> mask_;
+  bool ownTransparency_ = false;
+  bool isMask_ = false;
 };
 
 }  // namespace fw

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <QPainter>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -218,12 +219,67 @@ TEST(PictureMask, TransparencyOfADecodedPictureBecomesItsMask) {
   QImage img(4, 2, QImage::Format_ARGB32);
   img.fill(qRgba(0, 0, 255, 255));
   img.setPixel(0, 0, qRgba(0, 0, 0, 0));
+  img.setPixel(2, 0, qRgba(200, 40, 10, 100));
   auto pic = fw::Picture::FromData(fw::MemoryBlock(Encoded(img, "png")));
   ASSERT_TRUE(pic);
   ASSERT_TRUE(pic->Mask(false));
-  EXPECT_EQ(pic->Image().pixel(0, 0), qRgb(255, 255, 255));  // laid over white
+  EXPECT_TRUE(pic->HasOwnTransparency());
+  EXPECT_TRUE(pic->Mask(false)->IsMask());
+  EXPECT_EQ(pic->Image().pixel(0, 0), qRgb(255, 255, 255));  // shows nothing: white
+  EXPECT_EQ(pic->Image().pixel(2, 0), qRgb(200, 40, 10)) << "a translucent pixel keeps its colour";
   EXPECT_EQ(pic->Mask(false)->Image().pixel(0, 0), qRgb(255, 255, 255));
+  EXPECT_EQ(pic->Mask(false)->Image().pixel(2, 0), qRgb(155, 155, 155));
   EXPECT_EQ(pic->Mask(false)->Image().pixel(1, 0), qRgb(0, 0, 0));
+
+  fw::Picture opaque(2, 2);
+  EXPECT_FALSE(opaque.HasOwnTransparency());
+  EXPECT_FALSE(opaque.IsMask());
+  EXPECT_TRUE(opaque.Mask(true)->IsMask());
+}
+
+// A picture with transparency of its own, drawn into its own mask, keeps the
+// mask it came with: shown on a colour it looks like its file drawn there,
+// with no pale rim at its soft edges.
+TEST(PictureMask, DrawnIntoItsOwnMaskAPictureWithTransparencyKeepsIt) {
+  QImage img(6, 1, QImage::Format_ARGB32);
+  const QRgb pixels[6] = {qRgba(0, 0, 0, 0),       qRgba(27, 99, 213, 40), qRgba(27, 99, 213, 128),
+                          qRgba(27, 99, 213, 230), qRgba(27, 99, 213, 255), qRgba(250, 250, 250, 255)};
+  for (int x = 0; x < 6; ++x) img.setPixel(x, 0, pixels[x]);
+  auto pic = fw::Picture::FromData(fw::MemoryBlock(Encoded(img, "png")));
+  ASSERT_TRUE(pic);
+  const QImage before = pic->Mask(false)->Image();
+  for (int i = 0; i < 2; ++i)
+    pic->Mask(true)->Graphics()->DrawPicture(pic, 0, 0);
+  EXPECT_EQ(pic->Mask(false)->Image(), before);
+
+  QImage shown(6, 1, QImage::Format_RGB32), expected(6, 1, QImage::Format_RGB32);
+  shown.fill(QColor(0x3C, 0x3C, 0x3C));
+  expected.fill(QColor(0x3C, 0x3C, 0x3C));
+  QPainter(&shown).drawImage(0, 0, pic->ImageWithMask());
+  QPainter(&expected).drawImage(0, 0, img);
+  for (int x = 0; x < 6; ++x) {
+    SCOPED_TRACE(x);
+    EXPECT_NEAR(qRed(shown.pixel(x, 0)), qRed(expected.pixel(x, 0)), 1);
+    EXPECT_NEAR(qGreen(shown.pixel(x, 0)), qGreen(expected.pixel(x, 0)), 1);
+    EXPECT_NEAR(qBlue(shown.pixel(x, 0)), qBlue(expected.pixel(x, 0)), 1);
+  }
+}
+
+// Into another mask it draws its shape: the mask gets at least its opacity.
+TEST(PictureMask, APictureWithTransparencyDrawsItsShapeIntoAMask) {
+  QImage img(3, 1, QImage::Format_ARGB32);
+  img.setPixel(0, 0, qRgba(255, 255, 255, 255));  // white, yet opaque
+  img.setPixel(1, 0, qRgba(0, 0, 0, 0));
+  img.setPixel(2, 0, qRgba(0, 0, 0, 128));
+  auto shape = fw::Picture::FromData(fw::MemoryBlock(Encoded(img, "png")));
+  ASSERT_TRUE(shape);
+  fw::Picture target(3, 1);
+  auto mask = target.Mask(true);
+  mask->MutableImage().fill(qRgb(200, 200, 200));
+  mask->Graphics()->DrawPicture(shape, 0, 0);
+  EXPECT_EQ(mask->Image().pixel(0, 0), qRgb(0, 0, 0));
+  EXPECT_EQ(mask->Image().pixel(1, 0), qRgb(200, 200, 200));
+  EXPECT_EQ(mask->Image().pixel(2, 0), qRgb(127, 127, 127));
 }
 
 // Where the source and destination land: the source has four coloured
