@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "framework/ClassRegistry.h"
-#include "framework/MenuItem.h"
-#include "framework/QuitMenuItem.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/ui/MenuItem.h"
+#include "framework/ui/QuitMenuItem.h"
 
 namespace app {
 

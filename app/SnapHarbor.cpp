@@ -1,6 +1,6 @@
 #include "app/SnapHarbor.h"
 
-#include "framework/ClassRegistry.h"
+#include "framework/classes/ClassRegistry.h"
 
 namespace app {
 

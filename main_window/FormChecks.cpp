@@ -1,6 +1,6 @@
 #include "main_window/FormChecks.h"
 
-#include "framework/Text.h"
+#include "framework/text/Text.h"
 
 namespace app {
 

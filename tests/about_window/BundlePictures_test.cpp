@@ -7,11 +7,12 @@
 #include <QImage>
 #include <filesystem>
 
-#include "framework/FolderItem.h"
-#include "framework/Graphics.h"
-#include "framework/NilObjectException.h"
-#include "framework/Picture.h"
-#include "framework/SpecialFolder.h"
+#include "framework/files/FolderItem.h"
+#include "framework/picture/OpenAsPicture.h"
+#include "framework/picture/Graphics.h"
+#include "framework/runtime/NilObjectException.h"
+#include "framework/picture/Picture.h"
+#include "framework/files/SpecialFolder.h"
 #include "tests/about_window/TempBundle.h"
 
 // Each accessor keeps its picture for the whole process, so each test below
@@ -21,12 +22,12 @@
 namespace {
 
 fw::Ref<fw::Picture> SourcePicture(const std::string& name) {
-  return fw::FolderItem(std::string(TEST_SOURCE_DIR) + "/resources/" + name).OpenAsPicture();
+  return fw::OpenAsPicture(fw::FolderItem(std::string(TEST_SOURCE_DIR) + "/resources/" + name));
 }
 
 // The picture in the file at path drawn into its own mask `times` times.
 QImage SelfMasked(const std::filesystem::path& path, int times) {
-  fw::Ref<fw::Picture> p = fw::FolderItem(path.string()).OpenAsPicture();
+  fw::Ref<fw::Picture> p = fw::OpenAsPicture(fw::FolderItem(path.string()));
   for (int i = 0; i < times; ++i) p->Mask(true)->Graphics()->DrawPicture(p, 0, 0);
   return p->Mask(false)->Image();
 }
@@ -65,7 +66,7 @@ TEST(BundlePictures, IconIsRetriedUntilItLoadsThenMaskedOnceAndKept) {
   EXPECT_EQ(icon->Width(), 24);
   EXPECT_EQ(icon->Height(), 8);
   const std::filesystem::path file = bundle.Resources() / "tumblr.png";
-  EXPECT_EQ(fw::FolderItem(file.string()).OpenAsPicture()->Mask(false), nullptr);
+  EXPECT_EQ(fw::OpenAsPicture(fw::FolderItem(file.string()))->Mask(false), nullptr);
   const QImage once = SelfMasked(file, 1);
   EXPECT_EQ(once.pixel(23, 0), qRgb(230, 230, 230)) << "light parts turn clear";
   ASSERT_NE(icon->Mask(false), nullptr);
@@ -109,7 +110,7 @@ TEST(BundlePictures, BuiltBundleHoldsBothPicturesBesideTheProgramFolder) {
   EXPECT_TRUE(std::filesystem::exists(bundle / "bin"));
   for (const char* name : {"tumblr.png", "dorvex_logo2.png"}) {
     SCOPED_TRACE(name);
-    fw::Ref<fw::Picture> p = fw::FolderItem((bundle / "Resources" / name).string()).OpenAsPicture();
+    fw::Ref<fw::Picture> p = fw::OpenAsPicture(fw::FolderItem((bundle / "Resources" / name).string()));
     ASSERT_NE(p, nullptr);
     // Both have a transparent background: their corners show the window.
     ASSERT_NE(p->Mask(false), nullptr);

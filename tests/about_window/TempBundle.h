@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "framework/SpecialFolder.h"
+#include "framework/files/SpecialFolder.h"
 
 namespace abouttest {
 

@@ -12,9 +12,9 @@
 
 #include "about_window/Window2.h"
 #include "app/MainMenuBar.h"
-#include "framework/Application.h"
-#include "framework/RectControl.h"
-#include "framework/Window.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/RectControl.h"
+#include "framework/ui/Window.h"
 #include "main_window/Window1.h"
 #include "tests/about_window/TempBundle.h"
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "about_window/BundlePictures.h"
-#include "framework/FolderItem.h"
-#include "framework/Picture.h"
-#include "framework/SpecialFolder.h"
+#include "framework/files/FolderItem.h"
+#include "framework/picture/Picture.h"
+#include "framework/files/SpecialFolder.h"
 
 namespace {
 

@@ -1,0 +1,52 @@
+#include "framework/runtime/UnhandledException.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "framework/runtime/RuntimeException.h"
+
+namespace fw {
+
+namespace {
+std::mutex gReporterMutex;
+UnhandledReporter& Reporter() {
+  static UnhandledReporter reporter;
+  return reporter;
+}
+}  // namespace
+
+void SetUnhandledReporter(UnhandledReporter reporter) {
+  std::lock_guard g(gReporterMutex);
+  Reporter() = std::move(reporter);
+}
+
+std::string DescribeException(std::exception_ptr e) {
+  try {
+    std::rethrow_exception(e);
+  } catch (const RuntimeException& r) {
+    return r.Message().empty() ? std::string(r.ClassName())
+                               : std::string(r.ClassName()) + ": " + r.Message();
+  } catch (const std::exception& s) {
+    return std::string("std::exception: ") + s.what();
+  } catch (...) {
+    return "unknown exception";
+  }
+}
+
+void ReportUnhandled(std::exception_ptr e) {
+  UnhandledReporter reporter;
+  {
+    std::lock_guard g(gReporterMutex);
+    reporter = Reporter();
+  }
+  try {
+    if (reporter) {
+      reporter(e);
+      return;
+    }
+  } catch (...) {
+  }
+  std::fprintf(stderr, "Unhandled exception: %s\n", DescribeException(e).c_str());
+}
+
+}  // namespace fw

@@ -1,0 +1,27 @@
+#include "framework/ui/TextControl.h"
+
+#include "framework/runtime/MainThreadRule.h"
+
+namespace fw {
+
+#define FW_TEXT_STYLE(Type, Arg, Get, Set, field) \
+  Type TextControl::Get() const {            \
+    CheckMainThread();                       \
+    return style_.field;                     \
+  }                                          \
+  void TextControl::Set(Arg v) {             \
+    CheckMainThread();                       \
+    style_.field = v;                        \
+    ApplyTextStyle(style_);                  \
+  }
+
+FW_TEXT_STYLE(std::string, const std::string&, TextFont, SetTextFont, font)
+FW_TEXT_STYLE(bool, bool, Bold, SetBold, bold)
+FW_TEXT_STYLE(bool, bool, Italic, SetItalic, italic)
+FW_TEXT_STYLE(bool, bool, Underline, SetUnderline, underline)
+FW_TEXT_STYLE(double, double, TextSize, SetTextSize, size)
+FW_TEXT_STYLE(FontUnits, FontUnits, TextUnit, SetTextUnit, unit)
+
+#undef FW_TEXT_STYLE
+
+}  // namespace fw

@@ -1,0 +1,95 @@
+#include "framework/ui/UnhandledReport.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <cstdio>
+#include <mutex>
+
+#include "framework/runtime/RuntimeException.h"
+#include "framework/text/Text.h"
+#include "framework/runtime/UnhandledException.h"
+
+namespace fw {
+
+namespace {
+std::mutex gPresenterMutex;
+UnhandledReport::Presenter& ThePresenter() {
+  static UnhandledReport::Presenter presenter;  // guarded by gPresenterMutex
+  return presenter;
+}
+}  // namespace
+
+void UnhandledReport::Install() { SetUnhandledReporter(&UnhandledReport::Report); }
+
+void UnhandledReport::SetPresenter(Presenter presenter) {
+  std::lock_guard g(gPresenterMutex);
+  ThePresenter() = std::move(presenter);
+}
+
+UnhandledReport::Details UnhandledReport::Describe(std::exception_ptr e) {
+  Details d;
+  try {
+    try {
+      std::rethrow_exception(e);
+    } catch (const RuntimeException& r) {
+      d.className = r.ClassName();
+      d.message = r.Message();
+      d.errorNumber = r.ErrorNumber();
+    } catch (const std::exception& s) {
+      d.className = "std::exception";
+      d.message = s.what();
+    } catch (...) {
+      d.className = "unknown exception";
+    }
+    d.title = "Unhandled exception";
+    d.text = "The program met an error that it did not handle.\n\n" + d.className;
+    if (!d.message.empty()) d.text += ": " + d.message;
+    if (d.errorNumber != 0) d.text += "\nError number: " + Str(d.errorNumber);
+  } catch (...) {
+    // Out of memory while describing; say what we can.
+    d.className = "unknown exception";
+  }
+  return d;
+}
+
+void UnhandledReport::Report(std::exception_ptr e) {
+  try {
+    const Details d = Describe(e);
+    std::string line = "Unhandled exception: " + d.className;
+    if (!d.message.empty()) line += ": " + d.message;
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return;
+    if (QThread::currentThread() == app->thread()) {
+      Present(d);
+    } else {
+      QMetaObject::invokeMethod(app, [d] { Present(d); }, Qt::QueuedConnection);
+    }
+  } catch (...) {
+    // A report must never become a second fault; the line is out already.
+  }
+}
+
+void UnhandledReport::Present(const Details& details) {
+  Presenter presenter;
+  {
+    std::lock_guard g(gPresenterMutex);
+    presenter = ThePresenter();
+  }
+  try {
+    if (presenter) {
+      presenter(details);
+      return;
+    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(details.title),
+                    QString::fromStdString(details.text), QMessageBox::Ok);
+    box.exec();
+  } catch (...) {
+  }
+}
+
+}  // namespace fw
