@@ -8,6 +8,7 @@
 #include "framework/ClassRegistry.h"
 #include "framework/Delegate.h"
 #include "framework/ExceptionHelper.h"
+#include "framework/LayoutSetter.h"
 
 namespace fw {
 
@@ -87,13 +88,11 @@ void Timer::CallAction() {
 }
 
 bool Timer::SetLayoutProperty(const LayoutEntry& e) {
-  if (e.name == "Mode")
-    SetMode(e.Int());
-  else if (e.name == "Period")
-    SetPeriod(e.Int());
-  else
-    return false;
-  return true;
+  static constexpr LayoutSetter<Timer> kSetters[] = {
+      {"Mode", LayoutSetterFor<&Timer::SetMode>},
+      {"Period", LayoutSetterFor<&Timer::SetPeriod>},
+  };
+  return SetFromLayoutTable(*this, kSetters, e);
 }
 
 bool Timer::BindEvent(std::string_view event, const Ref<Delegate>& d) {
