@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "framework/Thread.h"
+#include "framework/MainThread.h"
 #include "framework/ThreadAccessingUIException.h"
 
 namespace fw {

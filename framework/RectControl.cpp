@@ -1,9 +1,7 @@
 #include "framework/RectControl.h"
 
-#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
-#include <QThread>
 #include <QWidget>
 #include <cmath>
 
@@ -12,15 +10,12 @@
 #include "framework/LayoutSetter.h"
 #include "framework/MainThreadRule.h"
 #include "framework/NilObjectException.h"
+#include "framework/RunOnMainThread.h"
 #include "framework/Window.h"
 
 namespace fw {
 
 namespace {
-
-bool OnGuiThread() {
-  return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
-}
 
 QFont StyledFont(const std::string& family, double size, FontUnits unit,
                  bool bold, bool italic, bool underline) {
@@ -51,7 +46,7 @@ RectControl::RectControl(QWidget* widget) : widget_(widget) {
 RectControl::~RectControl() {
   if (!widget_) return;
   widget_->disconnect();
-  if (OnGuiThread()) widget_->hide();
+  if (OnMainThreadWithApplication()) widget_->hide();
   widget_->deleteLater();  // safe even while the widget is delivering an event
 }
 

@@ -9,6 +9,7 @@
 #include "framework/Delegate.h"
 #include "framework/ExceptionHelper.h"
 #include "framework/LayoutSetter.h"
+#include "framework/RunOnMainThread.h"
 
 namespace fw {
 
@@ -49,10 +50,7 @@ void Timer::Apply(bool restart) {
       t->start();
     }
   };
-  if (OnTimerThread(t))
-    apply();
-  else
-    QMetaObject::invokeMethod(t, apply, Qt::QueuedConnection);
+  RunOnMainThread(apply, t);  // dropped should the timer go first
 }
 
 void Timer::SetMode(int32_t mode) {

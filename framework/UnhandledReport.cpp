@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QThread>
 #include <cstdio>
 #include <mutex>
 
+#include "framework/RunOnMainThread.h"
 #include "framework/RuntimeException.h"
 #include "framework/Text.h"
 #include "framework/UnhandledException.h"
@@ -61,13 +61,7 @@ void UnhandledReport::Report(std::exception_ptr e) {
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
 
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) return;
-    if (QThread::currentThread() == app->thread()) {
-      Present(d);
-    } else {
-      QMetaObject::invokeMethod(app, [d] { Present(d); }, Qt::QueuedConnection);
-    }
+    RunOnMainThread([d] { Present(d); });
   } catch (...) {
     // A report must never become a second fault; the line is out already.
   }

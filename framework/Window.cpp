@@ -1,10 +1,8 @@
 #include "framework/Window.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPalette>
-#include <QThread>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
@@ -17,6 +15,7 @@
 #include "framework/MenuBar.h"
 #include "framework/PaneChild.h"
 #include "framework/PushButton.h"
+#include "framework/RunOnMainThread.h"
 #include "framework/RuntimeException.h"
 #include "framework/RectControl.h"
 #include "framework/Text.h"
@@ -70,10 +69,6 @@ WindowLists& Lists() {
   return *lists;
 }
 
-bool OnGuiThread() {
-  return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
 template <class T>
 void Remove(std::vector<Ref<T>>& v, const T* p) {
   v.erase(std::remove_if(v.begin(), v.end(), [p](const Ref<T>& r) { return r.get() == p; }), v.end());
@@ -102,7 +97,7 @@ Window::~Window() {
   controls.clear();
   if (top_) {
     static_cast<WindowWidget*>(top_.data())->Detach();
-    if (OnGuiThread()) top_->hide();
+    if (OnMainThreadWithApplication()) top_->hide();
     top_->deleteLater();  // safe even while the widget is delivering an event
   }
 }

@@ -6,6 +6,7 @@
 
 #include "framework/EventBinding.h"
 #include "framework/LayoutTableWriter.h"
+#include "framework/MainThread.h"
 #include "framework/MainThreadRule.h"
 #include "framework/Thread.h"
 #include "framework/Timer.h"
