@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "framework/RunOnMainThread.h"
-#include "framework/RuntimeException.h"
+#include "framework/ExceptionDescription.h"
 #include "framework/Text.h"
 #include "framework/UnhandledException.h"
 
@@ -30,21 +30,12 @@ void UnhandledReport::SetPresenter(Presenter presenter) {
 UnhandledReport::Details UnhandledReport::Describe(std::exception_ptr e) {
   Details d;
   try {
-    try {
-      std::rethrow_exception(e);
-    } catch (const RuntimeException& r) {
-      d.className = r.ClassName();
-      d.message = r.Message();
-      d.errorNumber = r.ErrorNumber();
-    } catch (const std::exception& s) {
-      d.className = "std::exception";
-      d.message = s.what();
-    } catch (...) {
-      d.className = "unknown exception";
-    }
+    ExceptionDescription what = ExceptionDescription::Of(e);
     d.title = "Unhandled exception";
-    d.text = "The program met an error that it did not handle.\n\n" + d.className;
-    if (!d.message.empty()) d.text += ": " + d.message;
+    d.text = "The program met an error that it did not handle.\n\n" + what.Line();
+    d.className = std::move(what.className);
+    d.message = std::move(what.message);
+    d.errorNumber = what.errorNumber;
     if (d.errorNumber != 0) d.text += "\nError number: " + Str(d.errorNumber);
   } catch (...) {
     // Out of memory while describing; say what we can.
