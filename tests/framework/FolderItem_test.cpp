@@ -18,6 +18,7 @@
 
 #include "framework/Picture.h"
 #include "framework/SpecialFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -30,26 +31,18 @@ std::string ReadFile(const stdfs::path& p) {
   return s.str();
 }
 
-class TempFolder : public ::testing::Test {
+class InTempFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/folderitem_test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    folder_ = std::make_shared<fw::FolderItem>(dir_.string());
-  }
-  void TearDown() override {
-    fw::FolderItem::SetNamedTempFilesForTests(false);
-    stdfs::remove_all(dir_);
-  }
+  void TearDown() override { fw::FolderItem::SetNamedTempFilesForTests(false); }
   std::vector<std::string> Names() {
     std::vector<std::string> names;
     for (const auto& e : stdfs::directory_iterator(dir_)) names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
-  stdfs::path dir_;
-  fw::Ref<fw::FolderItem> folder_;
+  testsupport::TempFolder temp_{"folderitem_test"};
+  const stdfs::path dir_ = temp_.Path();
+  const fw::Ref<fw::FolderItem> folder_ = std::make_shared<fw::FolderItem>(dir_.string());
 };
 
 // --- Names and paths ---
@@ -121,7 +114,7 @@ TEST(FolderItemPath, RelativeIsTakenFromTheWorkingFolder) {
 
 // --- The file system ---
 
-using FolderItemFiles = TempFolder;
+using FolderItemFiles = InTempFolder;
 
 TEST_F(FolderItemFiles, CreateAsFolderMakesAMissingFolder) {
   auto sub = folder_->Child("out");
@@ -177,10 +170,10 @@ TEST_F(FolderItemFiles, OpenAsPictureGivesNilForWhatIsNoPicture) {
 // --- Writing new files ---
 
 // Each write test runs with the unnamed temporary file and with the named one.
-class FolderItemWrite : public TempFolder, public ::testing::WithParamInterface<bool> {
+class FolderItemWrite : public InTempFolder, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
-    TempFolder::SetUp();
+    InTempFolder::SetUp();
     fw::FolderItem::SetNamedTempFilesForTests(GetParam());
   }
 };
@@ -263,10 +256,10 @@ struct DesktopCase {
 };
 void PrintTo(const DesktopCase& c, std::ostream* os) { *os << c.name; }
 
-class SpecialFolderDesktop : public TempFolder, public ::testing::WithParamInterface<DesktopCase> {
+class SpecialFolderDesktop : public InTempFolder, public ::testing::WithParamInterface<DesktopCase> {
  protected:
   void SetUp() override {
-    TempFolder::SetUp();
+    InTempFolder::SetUp();
     for (const char* v : {"HOME", "XDG_CONFIG_HOME"}) {
       const char* s = getenv(v);
       saved_.emplace_back(v, s ? std::optional<std::string>(s) : std::nullopt);
@@ -282,7 +275,7 @@ class SpecialFolderDesktop : public TempFolder, public ::testing::WithParamInter
       else unsetenv(name.c_str());
     }
     fw::SpecialFolder::SetDesktopForTests("");
-    TempFolder::TearDown();
+    InTempFolder::TearDown();
   }
   stdfs::path home_;
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
@@ -325,7 +318,7 @@ std::vector<DesktopCase> DesktopCases() {
 INSTANTIATE_TEST_SUITE_P(Cases, SpecialFolderDesktop, ::testing::ValuesIn(DesktopCases()),
                          [](const auto& info) { return info.param.name; });
 
-using SpecialFolderSeam = TempFolder;
+using SpecialFolderSeam = InTempFolder;
 
 TEST_F(SpecialFolderSeam, DesktopGivesAndMakesTheFolderSet) {
   fw::SpecialFolder::SetDesktopForTests((dir_ / "desk").string());
