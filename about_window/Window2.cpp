@@ -2,11 +2,11 @@
 
 #include "about_window/BundlePictures.h"
 #include "about_window/Window2Layout.h"
-#include "framework/ClassRegistry.h"
-#include "framework/EventBinding.h"
-#include "framework/Operation.h"
-#include "framework/PropertyTarget.h"
-#include "framework/ShowURL.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/classes/EventBinding.h"
+#include "framework/classes/Operation.h"
+#include "framework/classes/PropertyTarget.h"
+#include "framework/ui/ShowURL.h"
 
 namespace app {
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "framework/ClassRegistry.h"
-#include "framework/MenuItem.h"
-#include "framework/Operation.h"
-#include "framework/QuitMenuItem.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/ui/MenuItem.h"
+#include "framework/classes/Operation.h"
+#include "framework/ui/QuitMenuItem.h"
 
 namespace app {
 

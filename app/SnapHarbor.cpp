@@ -1,7 +1,7 @@
 #include "app/SnapHarbor.h"
 
-#include "framework/ClassRegistry.h"
-#include "framework/Operation.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/classes/Operation.h"
 
 namespace app {
 

@@ -1,7 +1,7 @@
 #include "main_window/FormChecks.h"
 
-#include "framework/FolderItem.h"
-#include "framework/Text.h"
+#include "framework/files/FolderItem.h"
+#include "framework/text/Text.h"
 
 namespace app {
 

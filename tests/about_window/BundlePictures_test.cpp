@@ -5,11 +5,12 @@
 #include <QImage>
 #include <filesystem>
 
-#include "framework/FolderItem.h"
-#include "framework/Graphics.h"
-#include "framework/NilObjectException.h"
-#include "framework/Picture.h"
-#include "framework/SpecialFolder.h"
+#include "framework/files/FolderItem.h"
+#include "framework/picture/OpenAsPicture.h"
+#include "framework/picture/Graphics.h"
+#include "framework/runtime/NilObjectException.h"
+#include "framework/picture/Picture.h"
+#include "framework/files/SpecialFolder.h"
 #include "tests/about_window/TempBundle.h"
 
 // Each accessor keeps its picture for the whole process, so each test below
@@ -19,7 +20,7 @@
 namespace {
 
 fw::Ref<fw::Picture> SourcePicture(const std::string& name) {
-  return fw::FolderItem(std::string(TEST_SOURCE_DIR) + "/resources/" + name).OpenAsPicture();
+  return fw::OpenAsPicture(fw::FolderItem(std::string(TEST_SOURCE_DIR) + "/resources/" + name));
 }
 
 // The picture drawn into its own mask `times` times.
@@ -91,7 +92,7 @@ TEST(BundlePictures, BuiltBundleHoldsBothPicturesBesideTheProgramFolder) {
   EXPECT_TRUE(std::filesystem::exists(bundle / "bin"));
   for (const char* name : {"tumblr.png", "dorvex_logo2.png"}) {
     SCOPED_TRACE(name);
-    fw::Ref<fw::Picture> p = fw::FolderItem((bundle / "Resources" / name).string()).OpenAsPicture();
+    fw::Ref<fw::Picture> p = fw::OpenAsPicture(fw::FolderItem((bundle / "Resources" / name).string()));
     ASSERT_NE(p, nullptr);
     // Both have a transparent background: their corners show the window.
     ASSERT_NE(p->Mask(false), nullptr);

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "framework/SpecialFolder.h"
+#include "framework/files/SpecialFolder.h"
 #include "tests/support/TempFolder.h"
 
 namespace abouttest {

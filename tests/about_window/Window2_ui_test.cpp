@@ -17,11 +17,11 @@
 
 #include "about_window/BundlePictures.h"
 #include "about_window/Window2Layout.h"
-#include "framework/ClassRegistry.h"
-#include "framework/Introspection.h"
-#include "framework/Runtime.h"
-#include "framework/ShowURL.h"
-#include "framework/Text.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/classes/Introspection.h"
+#include "framework/ui/Runtime.h"
+#include "framework/ui/ShowURL.h"
+#include "framework/text/Text.h"
 #include "main_window/Window1.h"
 #include "tests/about_window/TempBundle.h"
 

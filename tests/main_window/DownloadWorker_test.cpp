@@ -11,13 +11,13 @@
 #include <ostream>
 #include <sstream>
 
-#include "framework/Clock.h"
-#include "framework/FolderItem.h"
-#include "framework/Int32.h"
-#include "framework/Picture.h"
-#include "framework/SpecialFolder.h"
-#include "framework/Text.h"
-#include "framework/Thread.h"
+#include "framework/runtime/Clock.h"
+#include "framework/files/FolderItem.h"
+#include "framework/runtime/Int32.h"
+#include "framework/picture/Picture.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/text/Text.h"
+#include "framework/runtime/Thread.h"
 #include "tests/support/FixtureBlog.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Waiting.h"

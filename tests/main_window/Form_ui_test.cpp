@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/SpecialFolder.h"
-#include "framework/MsgBox.h"
-#include "framework/Window.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/ui/MsgBox.h"
+#include "framework/ui/Window.h"
 #include "main_window/Window1.h"
 #include "tests/support/FixtureBlog.h"
 #include "tests/support/TempFolder.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/LayoutTableReader.h"
+#include "framework/classes/LayoutTableReader.h"
 
 namespace {
 
