@@ -8,15 +8,16 @@
 //     static const fw::ClassRecord& rec = [] () -> const fw::ClassRecord& {
 //       fw::ClassRecord& r = fw::RuntimeNewClass(&fw::LookupClass("Window"), "Window1.Window1");
 //       r.SetAllocator<Window1>();
-//       fw::RuntimeNewVtable(r, {"Layout", "CreateControls", ...});
+//       fw::AddOperations(r, {{"Layout", {}, ""}, {"CreateControls", {}, ""}, ...});
 //       r.eventHooks.push_back({"Layout", "Layout", fw::HookTo(&Window1::Layout)});
-//       r.methods.push_back({"Layout", {}, "", fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}})});
+//       r.attributes = fw::PublicAttributes();
 //       return r;
 //     }();
 //     return rec;
 //   }
 //
-// and its objects answer it from Object::Class().
+// (AddOperations, Operation.h, writes the operation table and the method
+// entries in one step) and its objects answer it from Object::Class().
 #include <initializer_list>
 #include <memory>
 #include <string>

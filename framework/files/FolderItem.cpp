@@ -102,10 +102,13 @@ Ref<FolderItem> FolderItem::Parent() const {
   return std::make_shared<FolderItem>(slash == 0 ? "/" : path_.substr(0, slash));
 }
 
+bool FolderItem::IsPlainName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
 Ref<FolderItem> FolderItem::Child(const std::string& name) const {
-  if (name.empty() || name == "." || name == ".." ||
-      name.find('/') != std::string::npos || name.find('\0') != std::string::npos)
-    return nullptr;
+  if (!IsPlainName(name)) return nullptr;
   return std::make_shared<FolderItem>(path_ == "/" ? "/" + name : path_ + "/" + name);
 }
 

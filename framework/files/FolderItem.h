@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "framework/runtime/Nil.h"
 
@@ -23,9 +24,11 @@ class FolderItem {
   std::string Name() const;
   // The folder holding the item; Nil for "/".
   Ref<FolderItem> Parent() const;
+  // True when name can be one entry of a folder: not empty, not "." or "..",
+  // and holding neither "/" nor a NUL byte. Never fails.
+  static bool IsPlainName(std::string_view name);
   // The entry called name inside this folder, existing or not. Nil unless name
-  // is one plain name: "", ".", "..", a name holding "/" or a NUL byte are
-  // refused, so the child never lies outside the folder.
+  // is one plain name (IsPlainName), so the child never lies outside the folder.
   Ref<FolderItem> Child(const std::string& name) const;
 
   // True when something (a file, folder or link, even a dangling one) is there.

@@ -23,8 +23,6 @@ std::exception_ptr CallFunctionWithExceptionHandling(const std::function<void()>
 
 void RuntimeSetExceptionHelper(ExceptionHelper helper) { gHelper = helper; }
 
-bool ExceptionHelperInstalled() { return gHelper.load() != nullptr; }
-
 bool DeliverEvent(const std::function<void()>& fn) {
   ExceptionHelper helper = gHelper.load();
   if (!helper) helper = &CallFunctionWithExceptionHandling;

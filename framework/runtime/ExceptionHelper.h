@@ -12,8 +12,6 @@ using ExceptionHelper = std::exception_ptr (*)(const std::function<void()>& fn);
 
 // Installs the helper (start-up does this first); Nil puts the default back.
 void RuntimeSetExceptionHelper(ExceptionHelper helper);
-// True once a helper other than the default was installed.
-bool ExceptionHelperInstalled();
 
 // The default helper, also what start-up installs.
 std::exception_ptr CallFunctionWithExceptionHandling(const std::function<void()>& fn);

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "framework/runtime/Thread.h"
+#include "framework/runtime/MainThread.h"
 #include "framework/runtime/ThreadAccessingUIException.h"
 
 namespace fw {

@@ -38,8 +38,6 @@ Thread::~Thread() {
 
 Thread* Thread::Current() { return tCurrent; }
 
-bool IsMainThread() { return Thread::Current() == nullptr; }
-
 void Thread::Run() {
   {
     std::lock_guard g(m_);

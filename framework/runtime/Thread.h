@@ -79,9 +79,6 @@ class Thread : public std::enable_shared_from_this<Thread> {
 // worker) applies Kill and Suspend.
 void RuntimeBackgroundTask();
 
-// True on the main thread (any thread that is not a fw::Thread).
-bool IsMainThread();
-
 // Runs f with the runtime lock given up, then takes it back: a yield point.
 // f must touch no shared program state.
 template <class F>

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "framework/runtime/RuntimeException.h"
+#include "framework/runtime/ExceptionDescription.h"
 
 namespace fw {
 
@@ -20,18 +20,7 @@ void SetUnhandledReporter(UnhandledReporter reporter) {
   Reporter() = std::move(reporter);
 }
 
-std::string DescribeException(std::exception_ptr e) {
-  try {
-    std::rethrow_exception(e);
-  } catch (const RuntimeException& r) {
-    return r.Message().empty() ? std::string(r.ClassName())
-                               : std::string(r.ClassName()) + ": " + r.Message();
-  } catch (const std::exception& s) {
-    return std::string("std::exception: ") + s.what();
-  } catch (...) {
-    return "unknown exception";
-  }
-}
+std::string DescribeException(std::exception_ptr e) { return ExceptionDescription::Of(e).Line(); }
 
 void ReportUnhandled(std::exception_ptr e) {
   UnhandledReporter reporter;

@@ -14,7 +14,8 @@ void SetUnhandledReporter(UnhandledReporter reporter);
 // Reports e through the installed reporter; never throws.
 void ReportUnhandled(std::exception_ptr e);
 
-// "ClassName: message" for a runtime exception, a plain text for others.
+// ExceptionDescription::Of(e).Line(): "ClassName: message", or the class name
+// alone when the exception has no message.
 std::string DescribeException(std::exception_ptr e);
 
 }  // namespace fw

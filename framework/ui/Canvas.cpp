@@ -8,6 +8,7 @@
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
 #include "framework/runtime/ExceptionHelper.h"
+#include "framework/classes/LayoutSetter.h"
 #include "framework/runtime/MainThreadRule.h"
 #include "framework/picture/Picture.h"
 
@@ -75,38 +76,23 @@ void Canvas::SetBackdrop(const Ref<Picture>& picture) {
     w->update();
   }
 }
-bool Canvas::AcceptFocus() const {
-  CheckMainThread();
-  return acceptFocus_;
-}
-void Canvas::SetAcceptFocus(bool v) {
-  CheckMainThread();
-  acceptFocus_ = v;
-  UpdateFocusPolicy();
-}
-bool Canvas::EraseBackground() const {
-  CheckMainThread();
-  return eraseBackground_;
-}
-void Canvas::SetEraseBackground(bool v) {
-  CheckMainThread();
-  eraseBackground_ = v;
-  if (Widget()) Widget()->setAutoFillBackground(v);
-}
-
+FW_CHECKED_PROPERTY_THEN(Canvas, bool, bool, AcceptFocus, SetAcceptFocus, acceptFocus_,
+                         UpdateFocusPolicy())
+FW_CHECKED_PROPERTY_THEN(Canvas, bool, bool, EraseBackground, SetEraseBackground, eraseBackground_,
+                         if (Widget()) Widget()->setAutoFillBackground(v))
 FW_CHECKED_PROPERTY(Canvas, bool, bool, DoubleBuffer, SetDoubleBuffer, doubleBuffer_)
 FW_CHECKED_PROPERTY(Canvas, bool, bool, UseFocusRing, SetUseFocusRing, useFocusRing_)
 FW_CHECKED_PROPERTY(Canvas, bool, bool, AcceptTabs, SetAcceptTabs, acceptTabs_)
 
 bool Canvas::SetLayoutProperty(const LayoutEntry& e) {
-  const std::string& n = e.name;
-  if (n == "AcceptFocus") SetAcceptFocus(e.Bool());
-  else if (n == "EraseBackground") SetEraseBackground(e.Bool());
-  else if (n == "DoubleBuffer") SetDoubleBuffer(e.Bool());
-  else if (n == "UseFocusRing") SetUseFocusRing(e.Bool());
-  else if (n == "AcceptTabs") SetAcceptTabs(e.Bool());
-  else return RectControl::SetLayoutProperty(e);
-  return true;
+  static constexpr LayoutSetter<Canvas> kSetters[] = {
+      {"AcceptFocus", LayoutSetterFor<&Canvas::SetAcceptFocus>},
+      {"EraseBackground", LayoutSetterFor<&Canvas::SetEraseBackground>},
+      {"DoubleBuffer", LayoutSetterFor<&Canvas::SetDoubleBuffer>},
+      {"UseFocusRing", LayoutSetterFor<&Canvas::SetUseFocusRing>},
+      {"AcceptTabs", LayoutSetterFor<&Canvas::SetAcceptTabs>},
+  };
+  return SetFromLayoutTable(*this, kSetters, e) || RectControl::SetLayoutProperty(e);
 }
 
 bool Canvas::BindEvent(std::string_view event, const Ref<Delegate>& d) {

@@ -3,8 +3,8 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThread>
 
+#include "framework/ui/RunOnMainThread.h"
 #include "framework/runtime/RuntimeException.h"
 #include "framework/runtime/RuntimeLock.h"
 
@@ -15,11 +15,6 @@ namespace {
 QPointer<EventLoopLock> gHook;                   // the filter object, a child of the application
 QPointer<QAbstractEventDispatcher> gDispatcher;  // the dispatcher it is hooked to
 bool gReleasedByLoop = false;                    // the loop gave the lock up and has not taken it back
-
-bool OnMainThread() {
-  QCoreApplication* app = QCoreApplication::instance();
-  return app && QThread::currentThread() == app->thread();
-}
 }  // namespace
 
 void EventLoopLock::OnAboutToBlock() {
@@ -37,7 +32,7 @@ void EventLoopLock::OnAwake() {
 
 bool EventLoopLock::eventFilter(QObject* /*watched*/, QEvent* /*event*/) {
   // Application filters only see objects of the main thread, but stay careful.
-  if (!OnMainThread()) return false;
+  if (!OnMainThreadWithApplication()) return false;
   gReleasedByLoop = false;
   RuntimeLock::Instance().Acquire();  // at once when held already
   return false;
@@ -46,7 +41,7 @@ bool EventLoopLock::eventFilter(QObject* /*watched*/, QEvent* /*event*/) {
 void EventLoopLock::Install() {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) throw RuntimeException("the event loop lock needs the application object");
-  if (!OnMainThread()) throw RuntimeException("the event loop lock is installed on the main thread");
+  if (!OnMainThreadWithApplication()) throw RuntimeException("the event loop lock is installed on the main thread");
   if (Installed()) return;
   Uninstall();
   QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(app->thread());

@@ -4,9 +4,11 @@
 #include <QMouseEvent>
 #include <QPalette>
 
+#include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
 #include "framework/runtime/ExceptionHelper.h"
+#include "framework/classes/LayoutSetter.h"
 #include "framework/runtime/MainThreadRule.h"
 
 namespace fw {
@@ -67,19 +69,9 @@ bool Label::MouseDown(int32_t x, int32_t y) {
   return result;
 }
 
-std::string Label::Text() const {
-  CheckMainThread();
-  return text_;
-}
-void Label::SetText(const std::string& v) {
-  CheckMainThread();
-  text_ = v;
-  if (LabelWidget()) LabelWidget()->setText(QString::fromStdString(v));
-}
-uint32_t Label::TextColor() const {
-  CheckMainThread();
-  return textColor_;
-}
+FW_CHECKED_PROPERTY_THEN(Label, std::string, const std::string&, Text, SetText, text_,
+                         if (LabelWidget()) LabelWidget()->setText(QString::fromStdString(v)))
+FW_CHECKED_GETTER(Label, uint32_t, TextColor, textColor_)
 void Label::SetTextColor(uint32_t rgb) {
   CheckMainThread();
   textColor_ = rgb & 0xFFFFFFu;
@@ -89,28 +81,9 @@ void Label::SetTextColor(uint32_t rgb) {
     p.setColor(g, QPalette::WindowText, QColor::fromRgb(textColor_));
   LabelWidget()->setPalette(p);
 }
-int32_t Label::TextAlign() const {
-  CheckMainThread();
-  return textAlign_;
-}
-void Label::SetTextAlign(int32_t v) {
-  CheckMainThread();
-  textAlign_ = v;
-  ApplyAlignment();
-}
-bool Label::Multiline() const {
-  CheckMainThread();
-  return multiline_;
-}
-void Label::SetMultiline(bool v) {
-  CheckMainThread();
-  multiline_ = v;
-  ApplyAlignment();
-}
-bool Label::Selectable() const {
-  CheckMainThread();
-  return selectable_;
-}
+FW_CHECKED_PROPERTY_THEN(Label, int32_t, int32_t, TextAlign, SetTextAlign, textAlign_, ApplyAlignment())
+FW_CHECKED_PROPERTY_THEN(Label, bool, bool, Multiline, SetMultiline, multiline_, ApplyAlignment())
+FW_CHECKED_GETTER(Label, bool, Selectable, selectable_)
 void Label::SetSelectable(bool v) {
   CheckMainThread();
   selectable_ = v;
@@ -118,46 +91,24 @@ void Label::SetSelectable(bool v) {
     LabelWidget()->setTextInteractionFlags(v ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
   UpdateFocusPolicy();
 }
-bool Label::Transparent() const {
-  CheckMainThread();
-  return transparent_;
-}
-void Label::SetTransparent(bool v) {
-  CheckMainThread();
-  transparent_ = v;
-  if (LabelWidget()) LabelWidget()->setAutoFillBackground(!v);
-}
-
-std::string Label::DataSource() const {
-  CheckMainThread();
-  return dataSource_;
-}
-void Label::SetDataSource(const std::string& v) {
-  CheckMainThread();
-  dataSource_ = v;
-}
-std::string Label::DataField() const {
-  CheckMainThread();
-  return dataField_;
-}
-void Label::SetDataField(const std::string& v) {
-  CheckMainThread();
-  dataField_ = v;
-}
+FW_CHECKED_PROPERTY_THEN(Label, bool, bool, Transparent, SetTransparent, transparent_,
+                         if (LabelWidget()) LabelWidget()->setAutoFillBackground(!v))
+FW_CHECKED_PROPERTY(Label, std::string, const std::string&, DataSource, SetDataSource, dataSource_)
+FW_CHECKED_PROPERTY(Label, std::string, const std::string&, DataField, SetDataField, dataField_)
 
 bool Label::SetLayoutProperty(const LayoutEntry& e) {
-  const std::string& n = e.name;
-  if (n == "Text") SetText(e.text);
-  else if (n == "TextColor") SetTextColor(e.Color());
-  else if (n == "TextAlign") SetTextAlign(e.Int());
-  else if (n == "Multiline") SetMultiline(e.Bool());
-  else if (n == "Selectable") SetSelectable(e.Bool());
-  else if (n == "Transparent") SetTransparent(e.Bool());
-  else if (n == "DataSource") SetDataSource(e.text);
-  else if (n == "DataField") SetDataField(e.text);
-  else if (SetTextStyleProperty(style_, e)) {}
-  else return RectControl::SetLayoutProperty(e);
-  return true;
+  static constexpr LayoutSetter<Label> kSetters[] = {
+      {"Text", LayoutSetterFor<&Label::SetText>},
+      {"TextColor", LayoutSetterFor<&Label::SetTextColor>},
+      {"TextAlign", LayoutSetterFor<&Label::SetTextAlign>},
+      {"Multiline", LayoutSetterFor<&Label::SetMultiline>},
+      {"Selectable", LayoutSetterFor<&Label::SetSelectable>},
+      {"Transparent", LayoutSetterFor<&Label::SetTransparent>},
+      {"DataSource", LayoutSetterFor<&Label::SetDataSource>},
+      {"DataField", LayoutSetterFor<&Label::SetDataField>},
+  };
+  return SetFromLayoutTable(*this, kSetters, e) || SetTextStyleProperty(style_, e) ||
+         RectControl::SetLayoutProperty(e);
 }
 
 bool Label::BindEvent(std::string_view event, const Ref<Delegate>& d) {

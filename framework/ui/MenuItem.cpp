@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/runtime/ExceptionHelper.h"
 #include "framework/runtime/MainThreadRule.h"
@@ -100,10 +101,7 @@ const ClassRecord& MenuItem::Class() const { return LookupClass("MenuItem"); }
 
 void MenuItem::Constructor() { CheckMainThread(); }
 
-std::string MenuItem::Name() const {
-  CheckMainThread();
-  return name_;
-}
+FW_CHECKED_GETTER(MenuItem, std::string, Name, name_)
 
 void MenuItem::SetName(std::string name) {
   CheckMainThread();
@@ -111,10 +109,7 @@ void MenuItem::SetName(std::string name) {
   action_->setObjectName(QString::fromStdString(name_));
 }
 
-std::string MenuItem::Text() const {
-  CheckMainThread();
-  return text_;
-}
+FW_CHECKED_GETTER(MenuItem, std::string, Text, text_)
 
 void MenuItem::SetText(std::string text) {
   CheckMainThread();
@@ -127,10 +122,7 @@ void MenuItem::SetText(std::string text) {
   if (menu_) menu_->setTitle(shown);
 }
 
-std::string MenuItem::KeyboardShortcut() const {
-  CheckMainThread();
-  return shortcut_;
-}
+FW_CHECKED_GETTER(MenuItem, std::string, KeyboardShortcut, shortcut_)
 
 void MenuItem::SetKeyboardShortcut(std::string shortcut) {
   CheckMainThread();
@@ -138,15 +130,9 @@ void MenuItem::SetKeyboardShortcut(std::string shortcut) {
   action_->setShortcut(ShortcutFromText(shortcut_));
 }
 
-bool MenuItem::AutoEnable() const {
-  CheckMainThread();
-  return autoEnable_;
-}
+FW_CHECKED_GETTER(MenuItem, bool, AutoEnable, autoEnable_)
 
-void MenuItem::SetAutoEnable(bool on) {
-  CheckMainThread();
-  autoEnable_ = on;
-}
+FW_CHECKED_SETTER(MenuItem, bool, SetAutoEnable, autoEnable_)
 
 bool MenuItem::Enabled() const {
   CheckMainThread();

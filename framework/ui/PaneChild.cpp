@@ -9,8 +9,4 @@ void PaneChild::SetWindow(const Ref<fw::Window>& window) {
 
 Ref<fw::Window> PaneChild::Window() const { return ownerWindow; }
 
-int32_t PaneChild::PaneIndex() const { return Index; }
-
-void PaneChild::SetPaneIndex(int32_t index) { Index = index; }
-
 }  // namespace fw

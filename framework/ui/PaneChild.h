@@ -17,8 +17,8 @@ class Window;
 // The window links such a member to itself when it registers it
 // (Window::AddControl) and empties the link when it closes; while linked the
 // member holds the window (the link is a reference), so the window cannot go
-// before its member. The defaults below keep the link and the index; a class
-// may override them.
+// before its member. The defaults below keep the link; a class may override
+// them.
 class PaneChild : public virtual Object {
  public:
   // Takes a reference to window (Nil: empties the link) and drops the one to
@@ -26,10 +26,6 @@ class PaneChild : public virtual Object {
   virtual void SetWindow(const Ref<fw::Window>& window);
   // The owning window; Nil while the link is empty. Never fails.
   virtual Ref<fw::Window> Window() const;
-  // The member's index in a control array (Index). Never fails.
-  virtual int32_t PaneIndex() const;
-  virtual void SetPaneIndex(int32_t index);
-
   // Public property: the member's index in a control array; 0 at first.
   int32_t Index = 0;
 

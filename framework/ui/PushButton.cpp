@@ -2,9 +2,11 @@
 
 #include <QPushButton>
 
+#include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
 #include "framework/runtime/ExceptionHelper.h"
+#include "framework/classes/LayoutSetter.h"
 #include "framework/runtime/MainThreadRule.h"
 
 namespace fw {
@@ -33,51 +35,22 @@ void PushButton::Push() {
     RaiseAction();
 }
 
-std::string PushButton::Caption() const {
-  CheckMainThread();
-  return caption_;
-}
-void PushButton::SetCaption(const std::string& v) {
-  CheckMainThread();
-  caption_ = v;
-  if (Button()) Button()->setText(QString::fromStdString(v));
-}
-bool PushButton::Default() const {
-  CheckMainThread();
-  return default_;
-}
-void PushButton::SetDefault(bool v) {
-  CheckMainThread();
-  default_ = v;
-  if (Button()) Button()->setDefault(v);
-}
-bool PushButton::Cancel() const {
-  CheckMainThread();
-  return cancel_;
-}
-void PushButton::SetCancel(bool v) {
-  CheckMainThread();
-  cancel_ = v;
-}
-int32_t PushButton::ButtonStyle() const {
-  CheckMainThread();
-  return buttonStyle_;
-}
-void PushButton::SetButtonStyle(int32_t v) {
-  CheckMainThread();
-  buttonStyle_ = v;
-}
-
+FW_CHECKED_PROPERTY_THEN(PushButton, std::string, const std::string&, Caption, SetCaption, caption_,
+                         if (Button()) Button()->setText(QString::fromStdString(v)))
+FW_CHECKED_PROPERTY_THEN(PushButton, bool, bool, Default, SetDefault, default_,
+                         if (Button()) Button()->setDefault(v))
+FW_CHECKED_PROPERTY(PushButton, bool, bool, Cancel, SetCancel, cancel_)
+FW_CHECKED_PROPERTY(PushButton, int32_t, int32_t, ButtonStyle, SetButtonStyle, buttonStyle_)
 
 bool PushButton::SetLayoutProperty(const LayoutEntry& e) {
-  const std::string& n = e.name;
-  if (n == "Caption") SetCaption(e.text);
-  else if (n == "Default") SetDefault(e.Bool());
-  else if (n == "Cancel") SetCancel(e.Bool());
-  else if (n == "ButtonStyle") SetButtonStyle(e.Int());
-  else if (SetTextStyleProperty(style_, e)) {}
-  else return RectControl::SetLayoutProperty(e);
-  return true;
+  static constexpr LayoutSetter<PushButton> kSetters[] = {
+      {"Caption", LayoutSetterFor<&PushButton::SetCaption>},
+      {"Default", LayoutSetterFor<&PushButton::SetDefault>},
+      {"Cancel", LayoutSetterFor<&PushButton::SetCancel>},
+      {"ButtonStyle", LayoutSetterFor<&PushButton::SetButtonStyle>},
+  };
+  return SetFromLayoutTable(*this, kSetters, e) || SetTextStyleProperty(style_, e) ||
+         RectControl::SetLayoutProperty(e);
 }
 
 bool PushButton::BindEvent(std::string_view event, const Ref<Delegate>& d) {

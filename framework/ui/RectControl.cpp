@@ -1,25 +1,21 @@
 #include "framework/ui/RectControl.h"
 
-#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
-#include <QThread>
 #include <QWidget>
 #include <cmath>
 
 #include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
+#include "framework/classes/LayoutSetter.h"
 #include "framework/runtime/MainThreadRule.h"
 #include "framework/runtime/NilObjectException.h"
+#include "framework/ui/RunOnMainThread.h"
 #include "framework/ui/Window.h"
 
 namespace fw {
 
 namespace {
-
-bool OnGuiThread() {
-  return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
-}
 
 QFont StyledFont(const std::string& family, double size, FontUnits unit,
                  bool bold, bool italic, bool underline) {
@@ -50,7 +46,7 @@ RectControl::RectControl(QWidget* widget) : widget_(widget) {
 RectControl::~RectControl() {
   if (!widget_) return;
   widget_->disconnect();
-  if (OnGuiThread()) widget_->hide();
+  if (OnMainThreadWithApplication()) widget_->hide();
   widget_->deleteLater();  // safe even while the widget is delivering an event
 }
 
@@ -120,113 +116,59 @@ FW_CHECKED_GETTER(RectControl, std::string, Name, name_)
 FW_CHECKED_GETTER(RectControl, int32_t, TabPanelIndex, tabPanelIndex_)
 FW_CHECKED_GETTER(RectControl, std::string, InitialParent, initialParent_)
 
-void RectControl::SetLeft(int32_t v) {
-  CheckMainThread();
-  left_ = v;
-  ApplyGeometry();
-}
-void RectControl::SetTop(int32_t v) {
-  CheckMainThread();
-  top_ = v;
-  ApplyGeometry();
-}
-void RectControl::SetWidth(int32_t v) {
-  CheckMainThread();
-  width_ = v;
-  ApplyGeometry();
-}
-void RectControl::SetHeight(int32_t v) {
-  CheckMainThread();
-  height_ = v;
-  ApplyGeometry();
-}
-void RectControl::SetLockLeft(bool v) {
-  CheckMainThread();
-  lockLeft_ = v;
-}
-void RectControl::SetLockTop(bool v) {
-  CheckMainThread();
-  lockTop_ = v;
-}
-void RectControl::SetLockRight(bool v) {
-  CheckMainThread();
-  lockRight_ = v;
-}
-void RectControl::SetLockBottom(bool v) {
-  CheckMainThread();
-  lockBottom_ = v;
-}
+FW_CHECKED_SETTER_THEN(RectControl, int32_t, SetLeft, left_, ApplyGeometry())
+FW_CHECKED_SETTER_THEN(RectControl, int32_t, SetTop, top_, ApplyGeometry())
+FW_CHECKED_SETTER_THEN(RectControl, int32_t, SetWidth, width_, ApplyGeometry())
+FW_CHECKED_SETTER_THEN(RectControl, int32_t, SetHeight, height_, ApplyGeometry())
+FW_CHECKED_SETTER(RectControl, bool, SetLockLeft, lockLeft_)
+FW_CHECKED_SETTER(RectControl, bool, SetLockTop, lockTop_)
+FW_CHECKED_SETTER(RectControl, bool, SetLockRight, lockRight_)
+FW_CHECKED_SETTER(RectControl, bool, SetLockBottom, lockBottom_)
 void RectControl::SetTabIndex(int32_t v) {
   CheckMainThread();
   tabIndex_ = v;
   if (constructed_)
     if (Ref<fw::Window> w = owner_.lock()) w->UpdateTabOrder();
 }
-void RectControl::SetTabStop(bool v) {
-  CheckMainThread();
-  tabStop_ = v;
-  UpdateFocusPolicy();
-}
-void RectControl::SetEnabled(bool v) {
-  CheckMainThread();
-  enabled_ = v;
-  if (widget_) widget_->setEnabled(v);
-}
+FW_CHECKED_SETTER_THEN(RectControl, bool, SetTabStop, tabStop_, UpdateFocusPolicy())
+FW_CHECKED_SETTER_THEN(RectControl, bool, SetEnabled, enabled_, if (widget_) widget_->setEnabled(v))
 void RectControl::SetVisible(bool v) {
   CheckMainThread();
   visible_ = v;
   // A widget without its window yet would show as a window of its own.
   if (widget_ && constructed_) widget_->setVisible(v);
 }
-void RectControl::SetHelpTag(const std::string& v) {
-  CheckMainThread();
-  helpTag_ = v;
-  if (widget_) widget_->setToolTip(QString::fromStdString(v));
-}
-void RectControl::SetAutoDeactivate(bool v) {
-  CheckMainThread();
-  autoDeactivate_ = v;
-}
-void RectControl::SetIndex(int32_t v) {
-  CheckMainThread();
-  index_ = v;
-}
-void RectControl::SetName(const std::string& v) {
-  CheckMainThread();
-  name_ = v;
-  if (widget_) widget_->setObjectName(QString::fromStdString(v));
-}
-void RectControl::SetTabPanelIndex(int32_t v) {
-  CheckMainThread();
-  tabPanelIndex_ = v;
-}
-void RectControl::SetInitialParent(const std::string& v) {
-  CheckMainThread();
-  initialParent_ = v;
-}
+FW_CHECKED_SETTER_THEN(RectControl, const std::string&, SetHelpTag, helpTag_,
+                       if (widget_) widget_->setToolTip(QString::fromStdString(v)))
+FW_CHECKED_SETTER(RectControl, bool, SetAutoDeactivate, autoDeactivate_)
+FW_CHECKED_SETTER(RectControl, int32_t, SetIndex, index_)
+FW_CHECKED_SETTER_THEN(RectControl, const std::string&, SetName, name_,
+                       if (widget_) widget_->setObjectName(QString::fromStdString(v)))
+FW_CHECKED_SETTER(RectControl, int32_t, SetTabPanelIndex, tabPanelIndex_)
+FW_CHECKED_SETTER(RectControl, const std::string&, SetInitialParent, initialParent_)
 
 bool RectControl::SetLayoutProperty(const LayoutEntry& e) {
-  const std::string& n = e.name;
-  if (n == "Left") SetLeft(e.Int());
-  else if (n == "Top") SetTop(e.Int());
-  else if (n == "Width") SetWidth(e.Int());
-  else if (n == "Height") SetHeight(e.Int());
-  else if (n == "LockLeft") SetLockLeft(e.Bool());
-  else if (n == "LockTop") SetLockTop(e.Bool());
-  else if (n == "LockRight") SetLockRight(e.Bool());
-  else if (n == "LockBottom") SetLockBottom(e.Bool());
-  else if (n == "TabIndex") SetTabIndex(e.Int());
-  else if (n == "TabStop") SetTabStop(e.Bool());
-  else if (n == "Enabled") SetEnabled(e.Bool());
-  else if (n == "Visible") SetVisible(e.Bool());
-  else if (n == "HelpTag") SetHelpTag(e.text);
-  else if (n == "AutoDeactivate") SetAutoDeactivate(e.Bool());
-  else if (n == "Index") SetIndex(e.Int());
-  else if (n == "Name") SetName(e.text);
-  else if (n == "TabPanelIndex") SetTabPanelIndex(e.Int());
-  else if (n == "InitialParent") SetInitialParent(e.text);
-  else return false;
-  return true;
+  static constexpr LayoutSetter<RectControl> kSetters[] = {
+      {"Left", LayoutSetterFor<&RectControl::SetLeft>},
+      {"Top", LayoutSetterFor<&RectControl::SetTop>},
+      {"Width", LayoutSetterFor<&RectControl::SetWidth>},
+      {"Height", LayoutSetterFor<&RectControl::SetHeight>},
+      {"LockLeft", LayoutSetterFor<&RectControl::SetLockLeft>},
+      {"LockTop", LayoutSetterFor<&RectControl::SetLockTop>},
+      {"LockRight", LayoutSetterFor<&RectControl::SetLockRight>},
+      {"LockBottom", LayoutSetterFor<&RectControl::SetLockBottom>},
+      {"TabIndex", LayoutSetterFor<&RectControl::SetTabIndex>},
+      {"TabStop", LayoutSetterFor<&RectControl::SetTabStop>},
+      {"Enabled", LayoutSetterFor<&RectControl::SetEnabled>},
+      {"Visible", LayoutSetterFor<&RectControl::SetVisible>},
+      {"HelpTag", LayoutSetterFor<&RectControl::SetHelpTag>},
+      {"AutoDeactivate", LayoutSetterFor<&RectControl::SetAutoDeactivate>},
+      {"Index", LayoutSetterFor<&RectControl::SetIndex>},
+      {"Name", LayoutSetterFor<&RectControl::SetName>},
+      {"TabPanelIndex", LayoutSetterFor<&RectControl::SetTabPanelIndex>},
+      {"InitialParent", LayoutSetterFor<&RectControl::SetInitialParent>},
+  };
+  return SetFromLayoutTable(*this, kSetters, e);
 }
 
 }  // namespace fw

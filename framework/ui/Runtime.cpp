@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QThread>
 #include <atomic>
 #include <memory>
 
@@ -10,7 +9,9 @@
 #include "framework/classes/ClassRegistry.h"
 #include "framework/ui/EventLoopLock.h"
 #include "framework/runtime/ExceptionHelper.h"
+#include "framework/runtime/MainThread.h"
 #include "framework/runtime/MainThreadRule.h"
+#include "framework/ui/RunOnMainThread.h"
 #include "framework/runtime/RuntimeException.h"
 #include "framework/runtime/RuntimeLock.h"
 #include "framework/runtime/Thread.h"
@@ -28,7 +29,7 @@ std::atomic<bool> gQuitPending{false};  // Quit came and the loop has not return
 QCoreApplication& MainApp(const char* what) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) throw RuntimeException(std::string(what) + " before RuntimeInit");
-  if (QThread::currentThread() != app->thread())
+  if (!IsMainThread())
     throw RuntimeException(std::string(what) + " off the main thread");
   return *app;
 }
@@ -82,16 +83,11 @@ void RuntimeRun() {
 void Quit(int32_t code) {
   gExitStatus = code;
   gQuitPending = true;
-  QCoreApplication* app = QCoreApplication::instance();
-  if (!app) return;
-  if (QThread::currentThread() == app->thread()) {
-    QCoreApplication::exit(code);
-  } else {
-    // Ends the loop from inside it, unless it has returned for this Quit already.
-    QMetaObject::invokeMethod(
-        app, [] { if (gQuitPending) QCoreApplication::exit(gExitStatus); },
-        Qt::QueuedConnection);
-  }
+  // From a worker this ends the loop from inside it, unless the loop has
+  // returned for this Quit already.
+  RunOnMainThread([] {
+    if (gQuitPending) QCoreApplication::exit(gExitStatus);
+  });
 }
 
 bool QuitMenuAction(MenuItem& /*item*/) {

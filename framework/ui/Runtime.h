@@ -3,8 +3,8 @@
 //
 // The program's road, in this order (all on the main thread):
 //   fw::RuntimeInit(argc, argv);               // QApplication, runtime lock, hooks
+//   fw::RuntimeInitExternalClasses();          // once, before the program's own records
 //   fw::RuntimeSetExceptionHelper(...);        // framework/runtime/ExceptionHelper.h
-//   fw::RuntimeInitExternalClasses();
 //   fw::InitPluginEntrypoints();               // framework/text/InitPluginEntrypoints.h
 //   auto app = std::make_shared<MyApp>(); app->Constructor();
 //   app->SetMenuBar(bar);

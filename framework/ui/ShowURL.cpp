@@ -1,10 +1,10 @@
 #include "framework/ui/ShowURL.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QThread>
 #include <QUrl>
 #include <mutex>
+
+#include "framework/ui/RunOnMainThread.h"
 
 namespace fw {
 
@@ -26,13 +26,8 @@ void ShowURL(const std::string& address) {
     h(address);
     return;
   }
-  QCoreApplication* app = QCoreApplication::instance();
-  if (!app) return;
   const QUrl url(QString::fromStdString(address));
-  if (QThread::currentThread() == app->thread())
-    QDesktopServices::openUrl(url);
-  else
-    QMetaObject::invokeMethod(app, [url] { QDesktopServices::openUrl(url); }, Qt::QueuedConnection);
+  RunOnMainThread([url] { QDesktopServices::openUrl(url); });
 }
 
 void SetShowURLHandler(std::function<void(const std::string&)> handler) {

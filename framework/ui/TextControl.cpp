@@ -1,19 +1,11 @@
 #include "framework/ui/TextControl.h"
 
-#include "framework/runtime/MainThreadRule.h"
+#include "framework/ui/CheckedAccessors.h"
 
 namespace fw {
 
 #define FW_TEXT_STYLE(Type, Arg, Get, Set, field) \
-  Type TextControl::Get() const {            \
-    CheckMainThread();                       \
-    return style_.field;                     \
-  }                                          \
-  void TextControl::Set(Arg v) {             \
-    CheckMainThread();                       \
-    style_.field = v;                        \
-    ApplyTextStyle(style_);                  \
-  }
+  FW_CHECKED_PROPERTY_THEN(TextControl, Type, Arg, Get, Set, style_.field, ApplyTextStyle(style_))
 
 FW_TEXT_STYLE(std::string, const std::string&, TextFont, SetTextFont, font)
 FW_TEXT_STYLE(bool, bool, Bold, SetBold, bold)

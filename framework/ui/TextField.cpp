@@ -7,6 +7,7 @@
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
 #include "framework/runtime/ExceptionHelper.h"
+#include "framework/classes/LayoutSetter.h"
 #include "framework/runtime/MainThreadRule.h"
 
 namespace fw {
@@ -43,75 +44,31 @@ void TextField::SetText(const std::string& v) {
   CheckMainThread();
   if (Edit()) Edit()->setText(QString::fromStdString(v));
 }
-bool TextField::ReadOnly() const {
-  CheckMainThread();
-  return readOnly_;
-}
-void TextField::SetReadOnly(bool v) {
-  CheckMainThread();
-  readOnly_ = v;
-  if (Edit()) Edit()->setReadOnly(v);
-}
-std::string TextField::CueText() const {
-  CheckMainThread();
-  return cueText_;
-}
-void TextField::SetCueText(const std::string& v) {
-  CheckMainThread();
-  cueText_ = v;
-  if (Edit()) Edit()->setPlaceholderText(QString::fromStdString(v));
-}
-bool TextField::Password() const {
-  CheckMainThread();
-  return password_;
-}
-void TextField::SetPassword(bool v) {
-  CheckMainThread();
-  password_ = v;
-  if (Edit()) Edit()->setEchoMode(v ? QLineEdit::Password : QLineEdit::Normal);
-}
-bool TextField::Border() const {
-  CheckMainThread();
-  return border_;
-}
-void TextField::SetBorder(bool v) {
-  CheckMainThread();
-  border_ = v;
-  if (Edit()) Edit()->setFrame(v);
-}
-uint32_t TextField::TextColor() const {
-  CheckMainThread();
-  return textColor_;
-}
+FW_CHECKED_PROPERTY_THEN(TextField, bool, bool, ReadOnly, SetReadOnly, readOnly_,
+                         if (Edit()) Edit()->setReadOnly(v))
+FW_CHECKED_PROPERTY_THEN(TextField, std::string, const std::string&, CueText, SetCueText, cueText_,
+                         if (Edit()) Edit()->setPlaceholderText(QString::fromStdString(v)))
+FW_CHECKED_PROPERTY_THEN(TextField, bool, bool, Password, SetPassword, password_,
+                         if (Edit()) Edit()->setEchoMode(v ? QLineEdit::Password : QLineEdit::Normal))
+FW_CHECKED_PROPERTY_THEN(TextField, bool, bool, Border, SetBorder, border_,
+                         if (Edit()) Edit()->setFrame(v))
+FW_CHECKED_GETTER(TextField, uint32_t, TextColor, textColor_)
 void TextField::SetTextColor(uint32_t rgb) {
   CheckMainThread();
   textColor_ = rgb & 0xFFFFFFu;
   colorsSet_ = true;
   ApplyColors();
 }
-uint32_t TextField::BackColor() const {
-  CheckMainThread();
-  return backColor_;
-}
+FW_CHECKED_GETTER(TextField, uint32_t, BackColor, backColor_)
 void TextField::SetBackColor(uint32_t rgb) {
   CheckMainThread();
   backColor_ = rgb & 0xFFFFFFu;
   colorsSet_ = true;
   ApplyColors();
 }
-int32_t TextField::LimitText() const {
-  CheckMainThread();
-  return limitText_;
-}
-void TextField::SetLimitText(int32_t v) {
-  CheckMainThread();
-  limitText_ = v;
-  if (Edit()) Edit()->setMaxLength(v > 0 ? v : 32767);
-}
-int32_t TextField::Alignment() const {
-  CheckMainThread();
-  return alignment_;
-}
+FW_CHECKED_PROPERTY_THEN(TextField, int32_t, int32_t, LimitText, SetLimitText, limitText_,
+                         if (Edit()) Edit()->setMaxLength(v > 0 ? v : 32767))
+FW_CHECKED_GETTER(TextField, int32_t, Alignment, alignment_)
 void TextField::SetAlignment(int32_t v) {
   CheckMainThread();
   alignment_ = v;
@@ -120,7 +77,6 @@ void TextField::SetAlignment(int32_t v) {
   if (v == 3) a = Qt::AlignRight;
   if (Edit()) Edit()->setAlignment(a | Qt::AlignVCenter);
 }
-
 
 FW_CHECKED_PROPERTY(TextField, bool, bool, UseFocusRing, SetUseFocusRing, useFocusRing_)
 FW_CHECKED_PROPERTY(TextField, bool, bool, AutomaticallyCheckSpelling, SetAutomaticallyCheckSpelling, spelling_)
@@ -131,26 +87,26 @@ FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, DataSource, SetD
 FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, DataField, SetDataField, dataField_)
 
 bool TextField::SetLayoutProperty(const LayoutEntry& e) {
-  const std::string& n = e.name;
-  if (n == "Text") SetText(e.text);
-  else if (n == "ReadOnly") SetReadOnly(e.Bool());
-  else if (n == "CueText") SetCueText(e.text);
-  else if (n == "Password") SetPassword(e.Bool());
-  else if (n == "Border") SetBorder(e.Bool());
-  else if (n == "TextColor") SetTextColor(e.Color());
-  else if (n == "BackColor") SetBackColor(e.Color());
-  else if (n == "LimitText") SetLimitText(e.Int());
-  else if (n == "Alignment") SetAlignment(e.Int());
-  else if (n == "UseFocusRing") SetUseFocusRing(e.Bool());
-  else if (n == "Format") SetFormat(e.text);
-  else if (n == "Mask") SetMask(e.text);
-  else if (n == "DataSource") SetDataSource(e.text);
-  else if (n == "DataField") SetDataField(e.text);
-  else if (n == "AutomaticallyCheckSpelling") SetAutomaticallyCheckSpelling(e.Bool());
-  else if (n == "AcceptTabs") SetAcceptTabs(e.Bool());
-  else if (SetTextStyleProperty(style_, e)) {}
-  else return RectControl::SetLayoutProperty(e);
-  return true;
+  static constexpr LayoutSetter<TextField> kSetters[] = {
+      {"Text", LayoutSetterFor<&TextField::SetText>},
+      {"ReadOnly", LayoutSetterFor<&TextField::SetReadOnly>},
+      {"CueText", LayoutSetterFor<&TextField::SetCueText>},
+      {"Password", LayoutSetterFor<&TextField::SetPassword>},
+      {"Border", LayoutSetterFor<&TextField::SetBorder>},
+      {"TextColor", LayoutSetterFor<&TextField::SetTextColor>},
+      {"BackColor", LayoutSetterFor<&TextField::SetBackColor>},
+      {"LimitText", LayoutSetterFor<&TextField::SetLimitText>},
+      {"Alignment", LayoutSetterFor<&TextField::SetAlignment>},
+      {"UseFocusRing", LayoutSetterFor<&TextField::SetUseFocusRing>},
+      {"Format", LayoutSetterFor<&TextField::SetFormat>},
+      {"Mask", LayoutSetterFor<&TextField::SetMask>},
+      {"DataSource", LayoutSetterFor<&TextField::SetDataSource>},
+      {"DataField", LayoutSetterFor<&TextField::SetDataField>},
+      {"AutomaticallyCheckSpelling", LayoutSetterFor<&TextField::SetAutomaticallyCheckSpelling>},
+      {"AcceptTabs", LayoutSetterFor<&TextField::SetAcceptTabs>},
+  };
+  return SetFromLayoutTable(*this, kSetters, e) || SetTextStyleProperty(style_, e) ||
+         RectControl::SetLayoutProperty(e);
 }
 
 bool TextField::BindEvent(std::string_view event, const Ref<Delegate>& d) {

@@ -8,6 +8,8 @@
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
 #include "framework/runtime/ExceptionHelper.h"
+#include "framework/classes/LayoutSetter.h"
+#include "framework/ui/RunOnMainThread.h"
 
 namespace fw {
 
@@ -48,10 +50,7 @@ void Timer::Apply(bool restart) {
       t->start();
     }
   };
-  if (OnTimerThread(t))
-    apply();
-  else
-    QMetaObject::invokeMethod(t, apply, Qt::QueuedConnection);
+  RunOnMainThread(apply, t);  // dropped should the timer go first
 }
 
 void Timer::SetMode(int32_t mode) {
@@ -87,13 +86,11 @@ void Timer::CallAction() {
 }
 
 bool Timer::SetLayoutProperty(const LayoutEntry& e) {
-  if (e.name == "Mode")
-    SetMode(e.Int());
-  else if (e.name == "Period")
-    SetPeriod(e.Int());
-  else
-    return false;
-  return true;
+  static constexpr LayoutSetter<Timer> kSetters[] = {
+      {"Mode", LayoutSetterFor<&Timer::SetMode>},
+      {"Period", LayoutSetterFor<&Timer::SetPeriod>},
+  };
+  return SetFromLayoutTable(*this, kSetters, e);
 }
 
 bool Timer::BindEvent(std::string_view event, const Ref<Delegate>& d) {

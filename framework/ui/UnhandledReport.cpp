@@ -2,11 +2,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QThread>
 #include <cstdio>
 #include <mutex>
 
-#include "framework/runtime/RuntimeException.h"
+#include "framework/ui/RunOnMainThread.h"
+#include "framework/runtime/ExceptionDescription.h"
 #include "framework/text/Text.h"
 #include "framework/runtime/UnhandledException.h"
 
@@ -30,21 +30,12 @@ void UnhandledReport::SetPresenter(Presenter presenter) {
 UnhandledReport::Details UnhandledReport::Describe(std::exception_ptr e) {
   Details d;
   try {
-    try {
-      std::rethrow_exception(e);
-    } catch (const RuntimeException& r) {
-      d.className = r.ClassName();
-      d.message = r.Message();
-      d.errorNumber = r.ErrorNumber();
-    } catch (const std::exception& s) {
-      d.className = "std::exception";
-      d.message = s.what();
-    } catch (...) {
-      d.className = "unknown exception";
-    }
+    ExceptionDescription what = ExceptionDescription::Of(e);
     d.title = "Unhandled exception";
-    d.text = "The program met an error that it did not handle.\n\n" + d.className;
-    if (!d.message.empty()) d.text += ": " + d.message;
+    d.text = "The program met an error that it did not handle.\n\n" + what.Line();
+    d.className = std::move(what.className);
+    d.message = std::move(what.message);
+    d.errorNumber = what.errorNumber;
     if (d.errorNumber != 0) d.text += "\nError number: " + Str(d.errorNumber);
   } catch (...) {
     // Out of memory while describing; say what we can.
@@ -61,13 +52,7 @@ void UnhandledReport::Report(std::exception_ptr e) {
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
 
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) return;
-    if (QThread::currentThread() == app->thread()) {
-      Present(d);
-    } else {
-      QMetaObject::invokeMethod(app, [d] { Present(d); }, Qt::QueuedConnection);
-    }
+    RunOnMainThread([d] { Present(d); });
   } catch (...) {
     // A report must never become a second fault; the line is out already.
   }

@@ -1,10 +1,8 @@
 #include "framework/ui/Window.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPalette>
-#include <QThread>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
@@ -12,10 +10,12 @@
 #include "framework/ui/CheckedAccessors.h"
 #include "framework/ui/Application.h"
 #include "framework/runtime/ExceptionHelper.h"
+#include "framework/classes/LayoutSetter.h"
 #include "framework/runtime/MainThreadRule.h"
 #include "framework/ui/MenuBar.h"
 #include "framework/ui/PaneChild.h"
 #include "framework/ui/PushButton.h"
+#include "framework/ui/RunOnMainThread.h"
 #include "framework/runtime/RuntimeException.h"
 #include "framework/ui/RectControl.h"
 #include "framework/text/Text.h"
@@ -69,10 +69,6 @@ WindowLists& Lists() {
   return *lists;
 }
 
-bool OnGuiThread() {
-  return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
 template <class T>
 void Remove(std::vector<Ref<T>>& v, const T* p) {
   v.erase(std::remove_if(v.begin(), v.end(), [p](const Ref<T>& r) { return r.get() == p; }), v.end());
@@ -101,7 +97,7 @@ Window::~Window() {
   controls.clear();
   if (top_) {
     static_cast<WindowWidget*>(top_.data())->Detach();
-    if (OnGuiThread()) top_->hide();
+    if (OnMainThreadWithApplication()) top_->hide();
     top_->deleteLater();  // safe even while the widget is delivering an event
   }
 }
@@ -367,25 +363,14 @@ int32_t Window::Height() const {
   return (open_ && content_) ? content_->height() : height_;
 }
 
-void Window::SetTitle(const std::string& v) {
-  CheckMainThread();
-  title_ = v;
-  if (top_) top_->setWindowTitle(QString::fromStdString(v));
-}
-
-#define FW_GEOMETRY_SETTER(Name, field) \
-  void Window::Name(int32_t v) {        \
-    CheckMainThread();                  \
-    field = v;                          \
-    ApplyGeometry();                    \
-  }
-FW_GEOMETRY_SETTER(SetWidth, width_)
-FW_GEOMETRY_SETTER(SetHeight, height_)
-FW_GEOMETRY_SETTER(SetMinWidth, minWidth_)
-FW_GEOMETRY_SETTER(SetMinHeight, minHeight_)
-FW_GEOMETRY_SETTER(SetMaxWidth, maxWidth_)
-FW_GEOMETRY_SETTER(SetMaxHeight, maxHeight_)
-#undef FW_GEOMETRY_SETTER
+FW_CHECKED_SETTER_THEN(Window, const std::string&, SetTitle, title_,
+                       if (top_) top_->setWindowTitle(QString::fromStdString(v)))
+FW_CHECKED_SETTER_THEN(Window, int32_t, SetWidth, width_, ApplyGeometry())
+FW_CHECKED_SETTER_THEN(Window, int32_t, SetHeight, height_, ApplyGeometry())
+FW_CHECKED_SETTER_THEN(Window, int32_t, SetMinWidth, minWidth_, ApplyGeometry())
+FW_CHECKED_SETTER_THEN(Window, int32_t, SetMinHeight, minHeight_, ApplyGeometry())
+FW_CHECKED_SETTER_THEN(Window, int32_t, SetMaxWidth, maxWidth_, ApplyGeometry())
+FW_CHECKED_SETTER_THEN(Window, int32_t, SetMaxHeight, maxHeight_, ApplyGeometry())
 
 void Window::SetBackColor(uint32_t rgb) {
   CheckMainThread();
@@ -393,11 +378,7 @@ void Window::SetBackColor(uint32_t rgb) {
   ApplyBackColor();
 }
 
-void Window::SetHasBackColor(bool v) {
-  CheckMainThread();
-  hasBackColor_ = v;
-  ApplyBackColor();
-}
+FW_CHECKED_SETTER_THEN(Window, bool, SetHasBackColor, hasBackColor_, ApplyBackColor())
 
 void Window::SetResizeable(bool v) {
   CheckMainThread();
@@ -420,23 +401,10 @@ void Window::SetVisible(bool v) {
   }
 }
 
-#define FW_FLAG_SETTER(Name, field) \
-  void Window::Name(bool v) {       \
-    CheckMainThread();              \
-    field = v;                      \
-    ApplyFlags();                   \
-  }
-FW_FLAG_SETTER(SetCloseButton, closeButton_)
-FW_FLAG_SETTER(SetMinimizeButton, minimizeButton_)
-FW_FLAG_SETTER(SetMaximizeButton, maximizeButton_)
-#undef FW_FLAG_SETTER
-
-void Window::SetFrame(int32_t v) {
-  CheckMainThread();
-  frame_ = v;
-  ApplyFlags();
-}
-
+FW_CHECKED_SETTER_THEN(Window, bool, SetCloseButton, closeButton_, ApplyFlags())
+FW_CHECKED_SETTER_THEN(Window, bool, SetMinimizeButton, minimizeButton_, ApplyFlags())
+FW_CHECKED_SETTER_THEN(Window, bool, SetMaximizeButton, maximizeButton_, ApplyFlags())
+FW_CHECKED_SETTER_THEN(Window, int32_t, SetFrame, frame_, ApplyFlags())
 FW_CHECKED_SETTER(Window, bool, SetMenuBarVisible, menuBarVisible_)
 FW_CHECKED_SETTER(Window, int32_t, SetPlacement, placement_)
 FW_CHECKED_SETTER(Window, bool, SetComposite, composite_)
@@ -445,30 +413,30 @@ FW_CHECKED_SETTER(Window, bool, SetFullScreen, fullScreen_)
 FW_CHECKED_SETTER(Window, int32_t, SetMacProcID, macProcID_)
 
 bool Window::SetLayoutProperty(const LayoutEntry& e) {
-  const std::string& n = e.name;
-  if (n == "Title") SetTitle(e.text);
-  else if (n == "Width") SetWidth(e.Int());
-  else if (n == "Height") SetHeight(e.Int());
-  else if (n == "MinWidth") SetMinWidth(e.Int());
-  else if (n == "MinHeight") SetMinHeight(e.Int());
-  else if (n == "MaxWidth") SetMaxWidth(e.Int());
-  else if (n == "MaxHeight") SetMaxHeight(e.Int());
-  else if (n == "BackColor") SetBackColor(e.Color());
-  else if (n == "HasBackColor") SetHasBackColor(e.Bool());
-  else if (n == "Resizeable") SetResizeable(e.Bool());
-  else if (n == "Visible") SetVisible(e.Bool());
-  else if (n == "CloseButton") SetCloseButton(e.Bool());
-  else if (n == "MinimizeButton") SetMinimizeButton(e.Bool());
-  else if (n == "MaximizeButton") SetMaximizeButton(e.Bool());
-  else if (n == "Frame") SetFrame(e.Int());
-  else if (n == "MenuBarVisible") SetMenuBarVisible(e.Bool());
-  else if (n == "Placement") SetPlacement(e.Int());
-  else if (n == "Composite") SetComposite(e.Bool());
-  else if (n == "LiveResize") SetLiveResize(e.Bool());
-  else if (n == "FullScreen") SetFullScreen(e.Bool());
-  else if (n == "MacProcID") SetMacProcID(e.Int());
-  else return false;
-  return true;
+  static constexpr LayoutSetter<Window> kSetters[] = {
+      {"Title", LayoutSetterFor<&Window::SetTitle>},
+      {"Width", LayoutSetterFor<&Window::SetWidth>},
+      {"Height", LayoutSetterFor<&Window::SetHeight>},
+      {"MinWidth", LayoutSetterFor<&Window::SetMinWidth>},
+      {"MinHeight", LayoutSetterFor<&Window::SetMinHeight>},
+      {"MaxWidth", LayoutSetterFor<&Window::SetMaxWidth>},
+      {"MaxHeight", LayoutSetterFor<&Window::SetMaxHeight>},
+      {"BackColor", LayoutSetterFor<&Window::SetBackColor>},
+      {"HasBackColor", LayoutSetterFor<&Window::SetHasBackColor>},
+      {"Resizeable", LayoutSetterFor<&Window::SetResizeable>},
+      {"Visible", LayoutSetterFor<&Window::SetVisible>},
+      {"CloseButton", LayoutSetterFor<&Window::SetCloseButton>},
+      {"MinimizeButton", LayoutSetterFor<&Window::SetMinimizeButton>},
+      {"MaximizeButton", LayoutSetterFor<&Window::SetMaximizeButton>},
+      {"Frame", LayoutSetterFor<&Window::SetFrame>},
+      {"MenuBarVisible", LayoutSetterFor<&Window::SetMenuBarVisible>},
+      {"Placement", LayoutSetterFor<&Window::SetPlacement>},
+      {"Composite", LayoutSetterFor<&Window::SetComposite>},
+      {"LiveResize", LayoutSetterFor<&Window::SetLiveResize>},
+      {"FullScreen", LayoutSetterFor<&Window::SetFullScreen>},
+      {"MacProcID", LayoutSetterFor<&Window::SetMacProcID>},
+  };
+  return SetFromLayoutTable(*this, kSetters, e);
 }
 
 // --- the lists ---

@@ -48,7 +48,8 @@ class PushButton;
 // when its last reference goes.
 //
 // The control registry (AddControl / ControlByName) holds the controls, the
-// threads and the timers of the window. Controls are made with New<T>().
+// threads and the timers of the window. Controls are made with New<T>(), or
+// made, prepared and registered in one step with MakeControl<T>().
 //
 // Unless stated otherwise every operation raises ThreadAccessingUIException
 // on a worker thread and cannot fail otherwise.
@@ -85,6 +86,24 @@ class Window : public virtual Object,
   // The same for a class known by its record (RuntimeNewObject); raises as
   // that does.
   Ref<Object> New(const ClassRecord& cls);
+
+  // Makes a control of class T belonging to this window (New), prepares it
+  // (its Constructor) and registers it under name (AddControl). Raises what
+  // those raise.
+  template <class T>
+  void MakeControl(std::string_view name) {
+    Ref<T> control = New<T>();
+    control->Constructor();
+    AddControl(name, control);
+  }
+  // The same for a member made from its class record cls (a window's own
+  // thread or timer class T). Raises NilObjectException when cls makes no T.
+  template <class T>
+  void MakeControl(std::string_view name, const ClassRecord& cls) {
+    Ref<Object> member = New(cls);
+    NonNil(std::dynamic_pointer_cast<T>(member)).Constructor();
+    AddControl(name, member);
+  }
 
   // Registers control under name (a later registration under the same name
   // replaces the earlier) and holds it. A PaneChild member is linked to this

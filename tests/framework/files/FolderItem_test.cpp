@@ -17,8 +17,9 @@
 #include <sstream>
 
 #include "framework/picture/Picture.h"
-#include "framework/picture/OpenAsPicture.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/picture/OpenAsPicture.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -31,26 +32,18 @@ std::string ReadFile(const stdfs::path& p) {
   return s.str();
 }
 
-class TempFolder : public ::testing::Test {
+class InTempFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/folderitem_test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    folder_ = std::make_shared<fw::FolderItem>(dir_.string());
-  }
-  void TearDown() override {
-    fw::FolderItem::SetNamedTempFilesForTests(false);
-    stdfs::remove_all(dir_);
-  }
+  void TearDown() override { fw::FolderItem::SetNamedTempFilesForTests(false); }
   std::vector<std::string> Names() {
     std::vector<std::string> names;
     for (const auto& e : stdfs::directory_iterator(dir_)) names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
-  stdfs::path dir_;
-  fw::Ref<fw::FolderItem> folder_;
+  testsupport::TempFolder temp_{"folderitem_test"};
+  const stdfs::path dir_ = temp_.Path();
+  const fw::Ref<fw::FolderItem> folder_ = std::make_shared<fw::FolderItem>(dir_.string());
 };
 
 // --- Names and paths ---
@@ -122,7 +115,7 @@ TEST(FolderItemPath, RelativeIsTakenFromTheWorkingFolder) {
 
 // --- The file system ---
 
-using FolderItemFiles = TempFolder;
+using FolderItemFiles = InTempFolder;
 
 TEST_F(FolderItemFiles, CreateAsFolderMakesAMissingFolder) {
   auto sub = folder_->Child("out");
@@ -178,10 +171,10 @@ TEST_F(FolderItemFiles, OpenAsPictureGivesNilForWhatIsNoPicture) {
 // --- Writing new files ---
 
 // Each write test runs with the unnamed temporary file and with the named one.
-class FolderItemWrite : public TempFolder, public ::testing::WithParamInterface<bool> {
+class FolderItemWrite : public InTempFolder, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
-    TempFolder::SetUp();
+    InTempFolder::SetUp();
     fw::FolderItem::SetNamedTempFilesForTests(GetParam());
   }
 };
@@ -264,10 +257,10 @@ struct DesktopCase {
 };
 void PrintTo(const DesktopCase& c, std::ostream* os) { *os << c.name; }
 
-class SpecialFolderDesktop : public TempFolder, public ::testing::WithParamInterface<DesktopCase> {
+class SpecialFolderDesktop : public InTempFolder, public ::testing::WithParamInterface<DesktopCase> {
  protected:
   void SetUp() override {
-    TempFolder::SetUp();
+    InTempFolder::SetUp();
     for (const char* v : {"HOME", "XDG_CONFIG_HOME"}) {
       const char* s = getenv(v);
       saved_.emplace_back(v, s ? std::optional<std::string>(s) : std::nullopt);
@@ -283,7 +276,7 @@ class SpecialFolderDesktop : public TempFolder, public ::testing::WithParamInter
       else unsetenv(name.c_str());
     }
     fw::SpecialFolder::SetDesktopForTests("");
-    TempFolder::TearDown();
+    InTempFolder::TearDown();
   }
   stdfs::path home_;
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
@@ -326,7 +319,7 @@ std::vector<DesktopCase> DesktopCases() {
 INSTANTIATE_TEST_SUITE_P(Cases, SpecialFolderDesktop, ::testing::ValuesIn(DesktopCases()),
                          [](const auto& info) { return info.param.name; });
 
-using SpecialFolderSeam = TempFolder;
+using SpecialFolderSeam = InTempFolder;
 
 TEST_F(SpecialFolderSeam, DesktopGivesAndMakesTheFolderSet) {
   fw::SpecialFolder::SetDesktopForTests((dir_ / "desk").string());

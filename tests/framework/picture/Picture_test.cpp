@@ -1,7 +1,6 @@
 #include "framework/picture/Picture.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QBuffer>
 #include <QImage>
@@ -15,6 +14,7 @@
 #include "framework/files/FolderItem.h"
 #include "framework/picture/Graphics.h"
 #include "framework/picture/MemoryBlock.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -65,21 +65,16 @@ std::string WithJpegSize(std::string jpeg, int w, int h) {
   return jpeg;
 }
 
-class TempFolder : public ::testing::Test {
+class InTempFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/picture_test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { stdfs::remove_all(dir_); }
   fw::Ref<fw::FolderItem> Item(const std::string& name) {
     return std::make_shared<fw::FolderItem>((dir_ / name).string());
   }
   size_t Entries() {
     return static_cast<size_t>(std::distance(stdfs::directory_iterator(dir_), {}));
   }
-  stdfs::path dir_;
+  testsupport::TempFolder temp_{"picture_test"};
+  const stdfs::path dir_ = temp_.Path();
 };
 
 TEST(PictureDecode, DecodesAJpegAtItsSize) {
@@ -340,7 +335,7 @@ TEST(PictureDrawPictureMask, NilPictureRaises) {
   EXPECT_THROW(dest.Graphics()->DrawPicture(nullptr, 0, 0), fw::NilObjectException);
 }
 
-using PictureSave = TempFolder;
+using PictureSave = InTempFolder;
 
 TEST_F(PictureSave, WritesAJpegThatDecodesBack) {
   auto pic = fw::Picture::FromData(fw::MemoryBlock(Encoded(PhotoLike(320, 200), "jpeg")));

@@ -6,6 +6,7 @@
 
 #include "framework/classes/EventBinding.h"
 #include "framework/classes/LayoutTableWriter.h"
+#include "framework/runtime/MainThread.h"
 #include "framework/runtime/MainThreadRule.h"
 #include "framework/runtime/Thread.h"
 #include "framework/ui/Timer.h"
