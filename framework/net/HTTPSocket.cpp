@@ -250,14 +250,20 @@ size_t HTTPSocket::ReadSome() {
 
 // Room for `bytes` more body bytes, straight behind the body. The buffer
 // grows fourfold (or to the announced length at once) and is cleared
-// a chunk at a time, just ahead of the bytes that fill it.
+// a chunk at a time, just ahead of the bytes that fill it. A growth that
+// would pass half the cap goes to the cap at once: the old buffer and its
+// copy then never hold more than the cap together, so a body at the cap
+// costs the cap and no more (not the cap plus a last copy of nearly as much).
 char* HTTPSocket::BodyRoom(size_t bytes) {
   const size_t need = bodyLength_ + bytes;
   if (body_.size() < need) {
     if (body_.capacity() < need) {
+      const size_t cap = static_cast<size_t>(cap_);
+      size_t room = std::max(need, std::min(body_.capacity() * 4, cap));
+      if (room > cap / 2) room = std::max(need, cap);
       // A new buffer gets its page advice before the body is copied into it.
       std::string bigger;
-      bigger.reserve(std::max(need, std::min(body_.capacity() * 4, static_cast<size_t>(cap_))));
+      bigger.reserve(room);
       AdviseLargePages(bigger);
       bigger.assign(body_.data(), bodyLength_);
       body_.swap(bigger);
