@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QThread>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "framework/Application.h"
@@ -24,6 +26,23 @@ std::unique_ptr<QApplication> gOwnedApp;  // made by RuntimeInit; main thread on
 // Written by Quit from any thread.
 std::atomic<int32_t> gExitStatus{0};
 std::atomic<bool> gQuitPending{false};  // Quit came and the loop has not returned for it yet
+
+// How long the end of the runtime waits for threads that were let go in a
+// section without the lock (a decode, a name lookup) before it gives up on
+// them: well inside the half second a quit may take.
+constexpr int kLetGoGraceMs = 100;
+
+// Kills every worker; when a thread let go is still finishing after the grace
+// and the process is the runtime's own, ends the process here with the exit
+// status: its static state must not be torn down under that thread, and
+// there is nothing left that needs saving (workers write only under the lock,
+// and none holds it).
+void EndWorkers() {
+  Thread::KillAll();
+  if (Thread::WaitForAllThreadsToEnd(kLetGoGraceMs) || !gOwnedApp) return;
+  std::fflush(nullptr);
+  std::_Exit(gExitStatus);
+}
 
 QCoreApplication& MainApp(const char* what) {
   QCoreApplication* app = QCoreApplication::instance();
@@ -76,7 +95,7 @@ void RuntimeRun() {
   EventLoopLock::Regain();
   // Nothing gives workers a turn any more; end them now, so that the
   // program's release steps never meet a worker halfway through its work.
-  Thread::KillAll();
+  EndWorkers();
 }
 
 void Quit(int32_t code) {
@@ -101,7 +120,7 @@ bool QuitMenuAction(MenuItem& /*item*/) {
 
 int32_t RuntimeExit() {
   EventLoopLock::Regain();
-  Thread::KillAll();
+  EndWorkers();
   Application::SetCurrent(nullptr);
   // Widgets whose deletion was deferred (closed windows) go while Qt still runs.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
