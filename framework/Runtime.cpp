@@ -113,6 +113,13 @@ void Quit(int32_t code) {
   }
 }
 
+bool RunOnMainThreadLater(std::function<void()> f) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) return false;
+  QMetaObject::invokeMethod(app, std::move(f), Qt::QueuedConnection);
+  return true;
+}
+
 bool QuitMenuAction(MenuItem& /*item*/) {
   Quit(0);
   return true;

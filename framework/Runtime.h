@@ -65,6 +65,11 @@ void RuntimeRun();
 // Before the loop runs, the next RuntimeRun returns at once. Cannot fail.
 void Quit(int32_t code = 0);
 
+// Runs f later on the main thread as an event (so under the runtime lock).
+// Allowed on any thread. False, and f dropped, when there is no application
+// object; f is dropped unrun when the application ends before the event.
+bool RunOnMainThreadLater(std::function<void()> f);
+
 // The runtime's quit action, what a QuitMenuItem hands itself to: Quit(0);
 // true (the choice is handled). No main-thread check; cannot fail.
 bool QuitMenuAction(MenuItem& item);

@@ -10,41 +10,18 @@
 #include <thread>
 
 #include "framework/Clock.h"
+#include "tests/support/Gate.h"
 #include "tests/support/Waiting.h"
 
 namespace {
 
+using testsupport::Gate;
 using testsupport::WaitUntil;
 
 struct Tracked {
   explicit Tracked(std::atomic<int>* alive) : alive(alive) { ++*alive; }
   ~Tracked() { --*alive; }
   std::atomic<int>* alive;
-};
-
-// A gate that threads wait at, without the runtime lock, until it opens.
-class Gate {
- public:
-  void Open() {
-    {
-      std::lock_guard g(m_);
-      open_ = true;
-    }
-    cv_.notify_all();
-  }
-  // Waits until open (at most 10 s, so a fault cannot hang the tests).
-  void Pass() {
-    ++waiting_;
-    std::unique_lock g(m_);
-    cv_.wait_for(g, std::chrono::seconds(10), [&] { return open_; });
-  }
-  int Waiting() const { return waiting_; }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  bool open_ = false;
-  std::atomic<int> waiting_{0};
 };
 
 class ThreadTest : public ::testing::Test {
@@ -216,7 +193,7 @@ TEST_F(ThreadTest, KillDoesNotWaitForASectionAndRunStartsAfreshMeanwhile) {
     for (;;) fw::RuntimeBackgroundTask();
   });
   t->Run();
-  ASSERT_TRUE(WaitUntil([&] { return gate_.Waiting() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return gate_.Arrived() == 1; }));
   t->Kill();
   EXPECT_FALSE(t->IsRunning());
   EXPECT_EQ(t->GetState(), fw::Thread::State::NotRunning);
@@ -246,7 +223,7 @@ TEST_F(ThreadTest, KilledWhileWaitingForTheLockItLeavesTheQueue) {
     ++afterSection;
   });
   first->Run();
-  ASSERT_TRUE(WaitUntil([&] { return gate_.Waiting() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return gate_.Arrived() == 1; }));
   // With the main thread holding the lock, the first worker comes out of its
   // section and draws its ticket.
   gate_.Open();
