@@ -88,6 +88,8 @@ void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::
 
 void SetPictureConversion(PictureConversion conversion) { ConversionSlot() = std::move(conversion); }
 
+PictureConversion RealPictureConversion() { return DecodeStampEncode; }
+
 void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread) {
   for (;;) {
     props.Page = fw::AddWrap(props.Page, 1);

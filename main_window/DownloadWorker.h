@@ -24,5 +24,7 @@ void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread);
 using PictureConversion = std::function<std::string(std::string bytes, const std::string& watermark)>;
 // Puts conversion in place of the real one (tests); empty puts it back.
 void SetPictureConversion(PictureConversion conversion);
+// The real conversion, for stand-ins that watch it. Cannot fail.
+PictureConversion RealPictureConversion();
 
 }  // namespace app
