@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/RuntimeLock.h"
+#include "framework/runtime/RuntimeLock.h"
 #include "main_window/ExtractPicURLs.h"
 
 namespace {

@@ -21,8 +21,8 @@
 #include <string>
 #include <thread>
 
-#include "framework/HTTPSocket.h"
-#include "framework/RuntimeLock.h"
+#include "framework/net/HTTPSocket.h"
+#include "framework/runtime/RuntimeLock.h"
 
 extern char** environ;
 

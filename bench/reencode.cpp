@@ -15,10 +15,10 @@
 #include <sstream>
 #include <string>
 
-#include "framework/FolderItem.h"
-#include "framework/MemoryBlock.h"
+#include "framework/files/FolderItem.h"
+#include "framework/picture/MemoryBlock.h"
 #include "bench/PhotoLike.h"
-#include "framework/Picture.h"
+#include "framework/picture/Picture.h"
 
 namespace {
 

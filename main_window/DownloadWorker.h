@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-#include "framework/Thread.h"
+#include "framework/runtime/Thread.h"
 #include "main_window/MainWindowProperties.h"
 
 namespace app {

@@ -1,7 +1,6 @@
 // The backup form of the main window: its idle state, the checks of "Go", the
 // running state, "Stop" and the progress line.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <atomic>
 #include <filesystem>
@@ -11,14 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "framework/Clock.h"
-#include "framework/SpecialFolder.h"
-#include "framework/MsgBox.h"
-#include "framework/Window.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/runtime/Clock.h"
+#include "framework/ui/MsgBox.h"
+#include "framework/ui/Window.h"
 #include "main_window/DownloadWorker.h"
 #include "main_window/Window1.h"
 #include "tests/support/FixtureBlog.h"
 #include "tests/support/Gate.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Waiting.h"
 
 namespace {
@@ -100,9 +100,6 @@ void ExpectControls(Window1& w, bool running) {
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/form_ui_test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
     fw::SpecialFolder::SetDesktopForTests((root_ / "Desktop").string());
     blog_ = std::make_unique<FixtureBlog>();
     fw::SetMsgBoxHandler([this](const std::string& text) {
@@ -125,7 +122,6 @@ class FormTest : public ::testing::Test {
     fw::SetMsgBoxHandler({});
     blog_.reset();
     fw::SpecialFolder::SetDesktopForTests("");
-    stdfs::remove_all(root_);
   }
 
   void Fill(const std::string& address, const std::string& folder, const std::string& base,
@@ -141,7 +137,8 @@ class FormTest : public ::testing::Test {
 
   stdfs::path Desktop() const { return root_ / "Desktop"; }
 
-  stdfs::path root_;
+  testsupport::TempFolder temp_{"form_ui_test"};
+  const stdfs::path root_ = temp_.Path();
   std::unique_ptr<FixtureBlog> blog_;
   Ref<Window1> w_;
   std::vector<std::string> messages_;
