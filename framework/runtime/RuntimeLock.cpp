@@ -24,10 +24,13 @@
 //  6. WithoutRuntimeLock, for the section it runs (the picture's decode, stamp
 //     and encode in the download worker).
 //  7. The end of a worker's run: its last step releases (Thread.cpp, Body).
-//  8. RuntimeLock::Unlocked scopes: the ones above are built on it; tests and
+//  8. Thread::WaitForAllThreadsToEnd, while it waits for the runtime's OS
+//     threads to end (the runtime's end, tests): a run that ends by itself
+//     needs the lock for its last step.
+//  9. RuntimeLock::Unlocked scopes: 3 to 5 and 8 are built on it; tests and
 //     benches use it on the main thread to let workers run while they look.
 // Nothing joins a thread: a worker's OS thread is detached from the start, so
-// no place waits for one with or without the lock.
+// no place waits in a join, with or without the lock.
 //
 // Killed workers: Kill sets the worker's give-up flag (SetGiveUpFlag) and
 // wakes it. From then on every Acquire on that thread gives up: a worker
