@@ -3,7 +3,7 @@
 set -euo pipefail
 PACKAGES=(build-essential cmake pkg-config git qt6-base-dev libpcre2-dev libssl-dev
           libgtest-dev libgmock-dev googletest openssl python3 xdg-utils
-          libjpeg-turbo-progs curl)
+          libjpeg-turbo-progs curl libturbojpeg0-dev libcurl4-openssl-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
