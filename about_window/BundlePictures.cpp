@@ -2,9 +2,10 @@
 
 #include <string>
 
-#include "framework/FolderItem.h"
-#include "framework/Graphics.h"
-#include "framework/SpecialFolder.h"
+#include "framework/files/FolderItem.h"
+#include "framework/picture/OpenAsPicture.h"
+#include "framework/picture/Graphics.h"
+#include "framework/files/SpecialFolder.h"
 
 namespace app {
 
@@ -42,7 +43,7 @@ void Load(fw::Ref<fw::Picture>& slot, const std::string& fileName) {
   fw::Ref<fw::FolderItem> resources = ResourcesFolder();
   if (!resources) return;
   fw::Ref<fw::FolderItem> file = resources->Child(fileName);
-  slot = fw::NonNil(file, "picture file").OpenAsPicture();
+  slot = fw::OpenAsPicture(fw::NonNil(file, "picture file"));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-#include "framework/Nil.h"
-#include "framework/Picture.h"
+#include "framework/runtime/Nil.h"
+#include "framework/picture/Picture.h"
 
 namespace app {
 

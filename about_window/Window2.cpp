@@ -2,10 +2,11 @@
 
 #include "about_window/BundlePictures.h"
 #include "about_window/Window2Layout.h"
-#include "framework/ClassRegistry.h"
-#include "framework/EventBinding.h"
-#include "framework/PropertyTarget.h"
-#include "framework/ShowURL.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/classes/EventBinding.h"
+#include "framework/classes/Operation.h"
+#include "framework/classes/PropertyTarget.h"
+#include "framework/ui/ShowURL.h"
 
 namespace app {
 
@@ -15,38 +16,31 @@ constexpr uint8_t kDefaultUnit = 0;  // the text unit of the about window's cont
 constexpr uint8_t kPixelUnit = 1;    // the credit line's unit
 constexpr double kCreditLineSize = 12;
 
-fw::AttributeList Public() { return fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}}); }
-
 }  // namespace
 
 const fw::ClassRecord& Window2::Lookup() {
   static const fw::ClassRecord& rec = []() -> const fw::ClassRecord& {
     fw::ClassRecord& r = fw::RuntimeNewClass(&fw::LookupClass("Window"), "Window2.Window2");
     r.SetAllocator<Window2>();
-    fw::RuntimeNewVtable(r, {"Layout", "CreateControls", "_CreateControls0", "Label1", "Canvas1",
-                             "Label2", "PushButton1", "PushButton2", "Canvas2", "Label1_MouseDown",
-                             "Label2_MouseDown", "PushButton1_Action", "PushButton2_Action",
-                             "Canvas2_MouseDown"});
-    r.methods = {
-        {"Layout", {}, "", Public()},
-        {"CreateControls", {}, "", Public()},
-        {"_CreateControls0", {}, "",
-         fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}, {"Hidden", ""}})},
-        {"Label1", {}, "Label", Public()},
-        {"Canvas1", {}, "Canvas", Public()},
-        {"Label2", {}, "Label", Public()},
-        {"PushButton1", {}, "PushButton", Public()},
-        {"PushButton2", {}, "PushButton", Public()},
-        {"Canvas2", {}, "Canvas", Public()},
-        {"Label1_MouseDown", {"Label", "Int32", "Int32"}, "Boolean", Public()},
-        {"Label2_MouseDown", {"Label", "Int32", "Int32"}, "Boolean", Public()},
-        {"PushButton1_Action", {"PushButton"}, "", Public()},
-        {"PushButton2_Action", {"PushButton"}, "", Public()},
-        {"Canvas2_MouseDown", {"Canvas", "Int32", "Int32"}, "Boolean", Public()},
-    };
+    fw::AddOperations(r, {
+                             {"Layout", {}, ""},
+                             {"CreateControls", {}, ""},
+                             {"_CreateControls0", {}, "", fw::Operation::kHidden},
+                             {"Label1", {}, "Label"},
+                             {"Canvas1", {}, "Canvas"},
+                             {"Label2", {}, "Label"},
+                             {"PushButton1", {}, "PushButton"},
+                             {"PushButton2", {}, "PushButton"},
+                             {"Canvas2", {}, "Canvas"},
+                             {"Label1_MouseDown", {"Label", "Int32", "Int32"}, "Boolean"},
+                             {"Label2_MouseDown", {"Label", "Int32", "Int32"}, "Boolean"},
+                             {"PushButton1_Action", {"PushButton"}, ""},
+                             {"PushButton2_Action", {"PushButton"}, ""},
+                             {"Canvas2_MouseDown", {"Canvas", "Int32", "Int32"}, "Boolean"},
+                         });
     r.eventHooks = {{"Layout", "Layout", fw::HookTo(&Window2::Layout)},
                     {"CreateControls", "CreateControls", fw::HookTo(&Window2::CreateControls)}};
-    r.attributes = Public();
+    r.attributes = fw::PublicAttributes();
     return r;
   }();
   return rec;
@@ -64,22 +58,14 @@ void Window2::CreateControls() { CreateControls0(); }
 // table; its handler. After the registration every step works on what the
 // registry gives for the name.
 void Window2::CreateControls0() {
-  AddControl("Label1", [this] {
-    fw::Ref<fw::Label> c = New<fw::Label>();
-    c->Constructor();
-    return c;
-  }());
+  MakeControl<fw::Label>("Label1");
   fw::NonNil(Label1()).SetTextSize(kCreditLineSize);
   fw::NonNil(Label1()).SetTextUnit(kPixelUnit);
   fw::SetProperties(Label1(), Window2Layout::Label1());
   fw::RuntimeAddEventHandler(Label1(), "MouseDown",
                              fw::RuntimeCreateDelegate(&Window2::Label1_MouseDown, this));
 
-  AddControl("Canvas1", [this] {
-    fw::Ref<fw::Canvas> c = New<fw::Canvas>();
-    c->Constructor();
-    return c;
-  }());
+  MakeControl<fw::Canvas>("Canvas1");
   {
     fw::Ref<fw::Canvas> canvas = Canvas1();
     fw::Ref<fw::Picture> pic = tumblr();
@@ -88,41 +74,25 @@ void Window2::CreateControls0() {
   fw::SetProperties(Canvas1(), Window2Layout::Canvas1());
   // A click on the program icon does nothing: no handler.
 
-  AddControl("Label2", [this] {
-    fw::Ref<fw::Label> c = New<fw::Label>();
-    c->Constructor();
-    return c;
-  }());
+  MakeControl<fw::Label>("Label2");
   fw::NonNil(Label2()).SetTextUnit(kDefaultUnit);
   fw::SetProperties(Label2(), Window2Layout::Label2());
   fw::RuntimeAddEventHandler(Label2(), "MouseDown",
                              fw::RuntimeCreateDelegate(&Window2::Label2_MouseDown, this));
 
-  AddControl("PushButton1", [this] {
-    fw::Ref<fw::PushButton> c = New<fw::PushButton>();
-    c->Constructor();
-    return c;
-  }());
+  MakeControl<fw::PushButton>("PushButton1");
   fw::NonNil(PushButton1()).SetTextUnit(kDefaultUnit);
   fw::SetProperties(PushButton1(), Window2Layout::PushButton1());
   fw::RuntimeAddEventHandler(PushButton1(), "Action",
                              fw::RuntimeCreateDelegate(&Window2::PushButton1_Action, this));
 
-  AddControl("PushButton2", [this] {
-    fw::Ref<fw::PushButton> c = New<fw::PushButton>();
-    c->Constructor();
-    return c;
-  }());
+  MakeControl<fw::PushButton>("PushButton2");
   fw::NonNil(PushButton2()).SetTextUnit(kDefaultUnit);
   fw::SetProperties(PushButton2(), Window2Layout::PushButton2());
   fw::RuntimeAddEventHandler(PushButton2(), "Action",
                              fw::RuntimeCreateDelegate(&Window2::PushButton2_Action, this));
 
-  AddControl("Canvas2", [this] {
-    fw::Ref<fw::Canvas> c = New<fw::Canvas>();
-    c->Constructor();
-    return c;
-  }());
+  MakeControl<fw::Canvas>("Canvas2");
   {
     fw::Ref<fw::Canvas> canvas = Canvas2();
     fw::Ref<fw::Picture> pic = dorvex_logo2();

@@ -1,12 +1,12 @@
 #pragma once
 #include <cstdint>
 
-#include "framework/Canvas.h"
-#include "framework/ClassRecord.h"
-#include "framework/Label.h"
-#include "framework/Nil.h"
-#include "framework/PushButton.h"
-#include "framework/Window.h"
+#include "framework/ui/Canvas.h"
+#include "framework/classes/ClassRecord.h"
+#include "framework/ui/Label.h"
+#include "framework/runtime/Nil.h"
+#include "framework/ui/PushButton.h"
+#include "framework/ui/Window.h"
 
 namespace app {
 

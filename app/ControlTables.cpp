@@ -1,6 +1,6 @@
 #include "app/ControlTables.h"
 
-#include "framework/LayoutCodes.h"
+#include "framework/classes/LayoutCodes.h"
 
 namespace app {
 

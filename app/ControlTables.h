@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/LayoutTableWriter.h"
+#include "framework/classes/LayoutTableWriter.h"
 
 namespace app {
 

@@ -2,9 +2,10 @@
 
 #include <memory>
 
-#include "framework/ClassRegistry.h"
-#include "framework/MenuItem.h"
-#include "framework/QuitMenuItem.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/ui/MenuItem.h"
+#include "framework/classes/Operation.h"
+#include "framework/ui/QuitMenuItem.h"
 
 namespace app {
 
@@ -51,10 +52,12 @@ const fw::ClassRecord& MainMenuBar::Lookup() {
   static const fw::ClassRecord& rec = []() -> const fw::ClassRecord& {
     fw::ClassRecord& r = fw::RuntimeNewClass(&fw::LookupClass("MenuBar"), "MainMenuBar.MainMenuBar");
     r.SetAllocator<MainMenuBar>();
-    fw::RuntimeNewVtable(r, {"Untitled0", "Untitled1"});
-    for (const char* name : {"Constructor", "Untitled0", "Untitled1"})
-      r.methods.push_back({name, {}, "", fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}})});
-    r.attributes = fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}});
+    fw::AddOperations(r, {
+                             {"Constructor", {}, "", fw::Operation::kOverride},
+                             {"Untitled0", {}, ""},
+                             {"Untitled1", {}, ""},
+                         });
+    r.attributes = fw::PublicAttributes();
     return r;
   }();
   return rec;

@@ -1,7 +1,7 @@
 #pragma once
-#include "framework/ClassRecord.h"
-#include "framework/MenuBar.h"
-#include "framework/Nil.h"
+#include "framework/classes/ClassRecord.h"
+#include "framework/ui/MenuBar.h"
+#include "framework/runtime/Nil.h"
 
 namespace app {
 

@@ -1,6 +1,7 @@
 #include "app/SnapHarbor.h"
 
-#include "framework/ClassRegistry.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/classes/Operation.h"
 
 namespace app {
 
@@ -8,9 +9,8 @@ const fw::ClassRecord& snapHarbor::Lookup() {
   static const fw::ClassRecord& rec = []() -> const fw::ClassRecord& {
     fw::ClassRecord& r = fw::RuntimeNewClass(&fw::LookupClass("Application"), "snapHarbor");
     r.SetAllocator<snapHarbor>();
-    fw::RuntimeNewVtable(r, {"Constructor"});
-    r.methods.push_back({"Constructor", {}, "", fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}})});
-    r.attributes = fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}});
+    fw::AddOperations(r, {{"Constructor", {}, ""}});
+    r.attributes = fw::PublicAttributes();
     return r;
   }();
   return rec;

@@ -1,6 +1,6 @@
 #pragma once
-#include "framework/Application.h"
-#include "framework/ClassRecord.h"
+#include "framework/ui/Application.h"
+#include "framework/classes/ClassRecord.h"
 
 namespace app {
 

@@ -7,17 +7,15 @@
 #include "app/FileTypes1.h"
 #include "app/MainMenuBar.h"
 #include "app/SnapHarbor.h"
-#include "framework/ClassRegistry.h"
-#include "framework/ExceptionHelper.h"
-#include "framework/Introspection.h"
-#include "framework/PluginEntryPoints.h"
-#include "framework/Runtime.h"
-#include "framework/Window.h"
-#include "main_window/Window1.h"
-#if __has_include("about_window/Window2.h")
+#include "framework/classes/ClassRegistry.h"
+#include "framework/runtime/ExceptionHelper.h"
+#include "framework/classes/Introspection.h"
+#include "framework/runtime/PluginEntryPoints.h"
+#include "framework/text/InitPluginEntrypoints.h"
+#include "framework/ui/Runtime.h"
 #include "about_window/Window2.h"
-#define SNAPHARBOR_HAS_ABOUT_WINDOW 1
-#endif
+#include "framework/ui/Window.h"
+#include "main_window/Window1.h"
 
 namespace app {
 
@@ -54,10 +52,8 @@ void ModuleInitialize() {
   Window1::Timer2::Lookup();
   Step("record MainMenuBar.MainMenuBar");
   MainMenuBar::Lookup();
-#ifdef SNAPHARBOR_HAS_ABOUT_WINDOW
   Step("record Window2.Window2");
   Window2::Lookup();
-#endif
 }
 
 void InitFileTypes() {
@@ -86,8 +82,9 @@ void ApplicationAddMenuHandlers() { Step("_ApplicationAddMenuHandlers"); }
 
 void EarlyStartup() {
   Step("_EarlyStartup");
+  // The framework's records were built by % initialize, before the
+  // program's own named them as superclasses; nothing is left to register.
   Step("_RuntimeInitExternalClasses");
-  fw::RuntimeInitExternalClasses();
   Step("_InitPluginEntrypoints");
   fw::InitPluginEntrypoints();
   InitFileTypes();

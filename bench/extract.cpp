@@ -16,7 +16,7 @@
 
 #include "bench/PairedRatios.h"
 #include "bench/PcrePeer.h"
-#include "framework/RuntimeLock.h"
+#include "framework/runtime/RuntimeLock.h"
 #include "main_window/ExtractPicURLs.h"
 
 namespace {

@@ -26,8 +26,8 @@
 #include <thread>
 
 #include "bench/PairedRatios.h"
-#include "framework/HTTPSocket.h"
-#include "framework/RuntimeLock.h"
+#include "framework/net/HTTPSocket.h"
+#include "framework/runtime/RuntimeLock.h"
 
 extern char** environ;
 

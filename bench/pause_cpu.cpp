@@ -20,9 +20,9 @@
 
 #include "bench/PairedRatios.h"
 #include "bench/PathServer.h"
-#include "framework/RuntimeLock.h"
-#include "framework/SpecialFolder.h"
-#include "framework/Thread.h"
+#include "framework/runtime/RuntimeLock.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/runtime/Thread.h"
 #include "main_window/DownloadWorker.h"
 #include "main_window/MainWindowProperties.h"
 

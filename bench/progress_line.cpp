@@ -30,11 +30,11 @@
 
 #include "bench/PairedRatios.h"
 #include "bench/PathServer.h"
-#include "framework/MsgBox.h"
-#include "framework/NameResolver.h"
-#include "framework/Runtime.h"
-#include "framework/SpecialFolder.h"
-#include "framework/Window.h"
+#include "framework/ui/MsgBox.h"
+#include "framework/net/NameResolver.h"
+#include "framework/ui/Runtime.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/ui/Window.h"
 #include "main_window/Window1.h"
 
 namespace {

@@ -18,9 +18,9 @@
 #include "bench/PairedRatios.h"
 #include "bench/PhotoLike.h"
 #include "bench/TurboPeer.h"
-#include "framework/Graphics.h"
-#include "framework/MemoryBlock.h"
-#include "framework/Picture.h"
+#include "framework/picture/Graphics.h"
+#include "framework/picture/MemoryBlock.h"
+#include "framework/picture/Picture.h"
 
 namespace {
 

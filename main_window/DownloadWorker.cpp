@@ -3,16 +3,16 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/FileWriteQueue.h"
-#include "framework/FolderItem.h"
-#include "framework/Graphics.h"
-#include "framework/HTTPSocket.h"
-#include "framework/Int32.h"
-#include "framework/MemoryBlock.h"
-#include "framework/Nil.h"
-#include "framework/Picture.h"
-#include "framework/SpecialFolder.h"
-#include "framework/Text.h"
+#include "framework/files/FileWriteQueue.h"
+#include "framework/files/FolderItem.h"
+#include "framework/picture/Graphics.h"
+#include "framework/net/HTTPSocket.h"
+#include "framework/runtime/Int32.h"
+#include "framework/picture/MemoryBlock.h"
+#include "framework/runtime/Nil.h"
+#include "framework/picture/Picture.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/text/Text.h"
 #include "main_window/ExtractPicURLs.h"
 
 namespace app {

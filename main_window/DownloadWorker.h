@@ -1,5 +1,5 @@
 #pragma once
-#include "framework/Thread.h"
+#include "framework/runtime/Thread.h"
 #include "main_window/MainWindowProperties.h"
 
 namespace app {

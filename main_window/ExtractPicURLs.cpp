@@ -1,8 +1,8 @@
 #include "main_window/ExtractPicURLs.h"
 
-#include "framework/Nil.h"
-#include "framework/RegEx.h"
-#include "framework/Thread.h"
+#include "framework/runtime/Nil.h"
+#include "framework/text/RegEx.h"
+#include "framework/runtime/Thread.h"
 
 namespace app {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "framework/Text.h"
+#include "framework/text/Text.h"
 
 namespace app {
 

@@ -1,6 +1,7 @@
 #include "main_window/FormChecks.h"
 
-#include "framework/Text.h"
+#include "framework/files/FolderItem.h"
+#include "framework/text/Text.h"
 
 namespace app {
 
@@ -15,16 +16,11 @@ FormCheck Fail(const char* message, bool clearAddress = false) {
 
 }  // namespace
 
-bool IsPlainName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  return name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
-}
-
 FormCheck CheckForm(const std::string& address, const std::string& folder,
                     const std::string& pictureName) {
   if (address.empty()) return Fail("Enter a Tumblr blogadress!");
-  if (!IsPlainName(folder)) return Fail("Enter an output foldername!");
-  if (!IsPlainName(pictureName)) return Fail("Enter a name for the pictures!");
+  if (!fw::FolderItem::IsPlainName(folder)) return Fail("Enter an output foldername!");
+  if (!fw::FolderItem::IsPlainName(pictureName)) return Fail("Enter a name for the pictures!");
   if (fw::InStr(address, ".") == 0) return Fail("Please enter a correct URL!");
   // The "." found above gives at least two pieces.
   if (!fw::StrEq(fw::At(fw::Split(address, "."), 1), "tumblr"))

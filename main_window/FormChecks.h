@@ -18,14 +18,11 @@ struct FormCheck {
   bool Passed() const { return message.empty(); }
 };
 
-// True when name can be one entry of a folder: not empty, not "." or "..",
-// and holding neither "/" nor a NUL byte. Never fails.
-bool IsPlainName(const std::string& name);
-
 // Checks the blog address, the output folder name and the picture base name
 // in this order and gives the first failure:
 //   1. an empty address: "Enter a Tumblr blogadress!"
-//   2. a folder name that is not one plain name: "Enter an output foldername!"
+//   2. a folder name that is not one plain name (fw::FolderItem::IsPlainName):
+//      "Enter an output foldername!"
 //   3. a base name that is not one plain name: "Enter a name for the pictures!"
 //   4. an address without ".": "Please enter a correct URL!"
 //   5. an address whose second "."-separated piece is not "tumblr" (as the

@@ -3,16 +3,17 @@
 #include <vector>
 
 #include "about_window/Window2.h"
-#include "framework/ClassRegistry.h"
-#include "framework/Delegate.h"
-#include "framework/EventBinding.h"
-#include "framework/FolderItem.h"
-#include "framework/FontUnits.h"
-#include "framework/Int32.h"
-#include "framework/MsgBox.h"
-#include "framework/PropertyTarget.h"
-#include "framework/Runtime.h"
-#include "framework/SpecialFolder.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/classes/Delegate.h"
+#include "framework/classes/EventBinding.h"
+#include "framework/files/FolderItem.h"
+#include "framework/picture/FontUnits.h"
+#include "framework/runtime/Int32.h"
+#include "framework/ui/MsgBox.h"
+#include "framework/classes/Operation.h"
+#include "framework/classes/PropertyTarget.h"
+#include "framework/ui/Runtime.h"
+#include "framework/files/SpecialFolder.h"
 #include "main_window/DownloadWorker.h"
 #include "main_window/ExtractPicURLs.h"
 #include "main_window/FormChecks.h"
@@ -36,37 +37,15 @@ const fw::ClassRecord& KindRecord() {
   }
 }
 
-fw::AttributeList Public() { return fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}}); }
-fw::AttributeList PublicHidden() {
-  return fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}, {"Hidden", ""}});
-}
-
-// One own operation of a class: its introspection entry (which is also its
-// slot in the operation table) and whether it is hidden.
-struct Operation {
-  const char* name;
-  std::vector<std::string> argumentTypes;
-  const char* resultType;
-  bool hidden;
-};
-
-// Appends the own operations to rec's operation table (after its
-// superclass's) and writes their method entries.
-void AddOperations(fw::ClassRecord& rec, const std::vector<Operation>& ops) {
-  std::vector<std::string> names;
-  for (const Operation& op : ops) names.push_back(op.name);
-  fw::RuntimeNewVtable(rec, names);
-  for (const Operation& op : ops)
-    rec.methods.push_back({op.name, op.argumentTypes, op.resultType, op.hidden ? PublicHidden() : Public()});
-}
-
 // The four operations through which the framework treats a member as a
 // PaneChild, then the member's constructor.
-const std::vector<Operation>& MemberOperations() {
-  static const std::vector<Operation> ops = {
-      {"_SetWindow", {"Window"}, "", true}, {"Window", {}, "Window", false},
-      {"_Index", {}, "Int32", true},        {"_SetIndex", {"Int32"}, "", true},
-      {"Constructor", {}, "", false},
+const std::vector<fw::Operation>& MemberOperations() {
+  static const std::vector<fw::Operation> ops = {
+      {"_SetWindow", {"Window"}, "", fw::Operation::kHidden},
+      {"Window", {}, "Window"},
+      {"_Index", {}, "Int32", fw::Operation::kHidden},
+      {"_SetIndex", {"Int32"}, "", fw::Operation::kHidden},
+      {"Constructor", {}, ""},
   };
   return ops;
 }
@@ -78,13 +57,13 @@ const fw::ClassRecord& BuildMemberRecord(const char* superName, const char* full
   fw::ClassRecord& r = fw::RuntimeNewClass(&fw::LookupClass(superName), fullName);
   r.SetAllocator<M>();
   r.finaliser = [](fw::Object& o) { dynamic_cast<M&>(o).Exit(); };
-  AddOperations(r, MemberOperations());
+  fw::AddOperations(r, MemberOperations());
   r.interfaces = r.Superclass()->interfaces;
   r.interfaces.insert(r.interfaces.begin(),
                       fw::InterfaceTable{"_PaneChild", {"_SetWindow", "Window", "_Index", "_SetIndex"}});
-  r.properties.push_back({"Index", "Int32", Public()});
+  r.properties.push_back({"Index", "Int32", fw::PublicAttributes()});
   r.properties.push_back({"ownerWindow", "Window", fw::RuntimeAllocateAttributeTable({{"__Scope", "Private"}})});
-  r.attributes = Public();
+  r.attributes = fw::PublicAttributes();
   return r;
 }
 
@@ -98,35 +77,35 @@ const fw::ClassRecord& Window1::Lookup() {
     r.SetAllocator<Window1>();
     r.initialiser = [](fw::Object& o) { dynamic_cast<Window1&>(o).Init(); };
     r.finaliser = [](fw::Object& o) { dynamic_cast<Window1&>(o).Exit(); };
-    AddOperations(r, {
-                         {"Layout", {}, "", false},
-                         {"CreateControls", {}, "", false},
-                         {"_CreateControls0", {}, "", true},
-                         {"TextField1", {}, "TextField", false},
-                         {"PushButton1", {}, "PushButton", false},
-                         {"Label1", {}, "Label", false},
-                         {"PushButton2", {}, "PushButton", false},
-                         {"Label2", {}, "Label", false},
-                         {"Label3", {}, "Label", false},
-                         {"TextField2", {}, "TextField", false},
-                         {"TextField3", {}, "TextField", false},
-                         {"Label6", {}, "Label", false},
-                         {"TextField5", {}, "TextField", false},
-                         {"Label7", {}, "Label", false},
-                         {"PushButton3", {}, "PushButton", false},
-                         {"Thread1", {}, "Thread", false},
-                         {"ProgressWheel1", {}, "ProgressWheel", false},
-                         {"Timer2", {}, "Timer", false},
-                         {"Label8", {}, "Label", false},
-                         {"TextField1_TextChange", {"TextField"}, "", false},
-                         {"PushButton1_Action", {"PushButton"}, "", false},
-                         {"PushButton2_Action", {"PushButton"}, "", false},
-                         {"PushButton3_Action", {"PushButton"}, "", false},
-                         {"Thread1_Run", {"Thread"}, "", false},
-                         {"Timer2_Action", {"Timer"}, "", false},
-                         {"Event_Open", {}, "", false},
-                         {"Event_Close", {}, "", false},
-                         {"ExtractPicURLs", {"String"}, "String()", false},
+    fw::AddOperations(r, {
+                         {"Layout", {}, ""},
+                         {"CreateControls", {}, ""},
+                         {"_CreateControls0", {}, "", fw::Operation::kHidden},
+                         {"TextField1", {}, "TextField"},
+                         {"PushButton1", {}, "PushButton"},
+                         {"Label1", {}, "Label"},
+                         {"PushButton2", {}, "PushButton"},
+                         {"Label2", {}, "Label"},
+                         {"Label3", {}, "Label"},
+                         {"TextField2", {}, "TextField"},
+                         {"TextField3", {}, "TextField"},
+                         {"Label6", {}, "Label"},
+                         {"TextField5", {}, "TextField"},
+                         {"Label7", {}, "Label"},
+                         {"PushButton3", {}, "PushButton"},
+                         {"Thread1", {}, "Thread"},
+                         {"ProgressWheel1", {}, "ProgressWheel"},
+                         {"Timer2", {}, "Timer"},
+                         {"Label8", {}, "Label"},
+                         {"TextField1_TextChange", {"TextField"}, ""},
+                         {"PushButton1_Action", {"PushButton"}, ""},
+                         {"PushButton2_Action", {"PushButton"}, ""},
+                         {"PushButton3_Action", {"PushButton"}, ""},
+                         {"Thread1_Run", {"Thread"}, ""},
+                         {"Timer2_Action", {"Timer"}, ""},
+                         {"Event_Open", {}, ""},
+                         {"Event_Close", {}, ""},
+                         {"ExtractPicURLs", {"String"}, "String()"},
                      });
     r.eventHooks = {
         {"Layout", "Layout", fw::HookTo(&Window1::Layout)},
@@ -134,10 +113,10 @@ const fw::ClassRecord& Window1::Lookup() {
         {"Open", "Event_Open", fw::HookTo(&Window1::Event_Open)},
         {"Close", "Event_Close", fw::HookTo(&Window1::Event_Close)},
     };
-    for (const char* name : {"Page", "count"}) r.properties.push_back({name, "Int32", Public()});
+    for (const char* name : {"Page", "count"}) r.properties.push_back({name, "Int32", fw::PublicAttributes()});
     for (const char* name : {"url", "folder", "picturename", "watermark", "checkurl"})
-      r.properties.push_back({name, "String", Public()});
-    r.attributes = Public();
+      r.properties.push_back({name, "String", fw::PublicAttributes()});
+    r.attributes = fw::PublicAttributes();
     return r;
   }();
   return rec;
@@ -169,11 +148,7 @@ fw::Ref<T> Window1::Control(std::string_view name) const {
 
 template <class T>
 void Window1::MakeVisible(std::string_view name, const std::string& table) {
-  {
-    fw::Ref<T> control = New<T>();
-    control->Constructor();
-    AddControl(name, control);
-  }
+  MakeControl<T>(name);
   if constexpr (!std::is_same_v<T, fw::ProgressWheel>)
     fw::NonNil(Control<T>(name)).SetTextUnit(fw::FontUnitsFromCode(0));
   fw::SetProperties(Control<T>(name), table);
@@ -206,22 +181,14 @@ void Window1::CreateControls0() {
   fw::RuntimeAddEventHandler(Control<fw::PushButton>("PushButton3"), "Action",
                              fw::RuntimeCreateDelegate(&Window1::PushButton3_Action, this));
 
-  {
-    fw::Ref<fw::Object> member = New(Window1::Thread1::Lookup());
-    fw::NonNil(std::dynamic_pointer_cast<class Window1::Thread1>(member)).Constructor();
-    AddControl("Thread1", member);
-  }
+  MakeControl<class Window1::Thread1>("Thread1", Window1::Thread1::Lookup());
   fw::SetProperties(Control<fw::Thread>("Thread1"), Window1Layout::Thread1());
   fw::RuntimeAddEventHandler(Control<fw::Thread>("Thread1"), "Run",
                              fw::RuntimeCreateDelegate(&Window1::Thread1_Run, this));
 
   MakeVisible<fw::ProgressWheel>("ProgressWheel1", Window1Layout::ProgressWheel1());
 
-  {
-    fw::Ref<fw::Object> member = New(Window1::Timer2::Lookup());
-    fw::NonNil(std::dynamic_pointer_cast<class Window1::Timer2>(member)).Constructor();
-    AddControl("Timer2", member);
-  }
+  MakeControl<class Window1::Timer2>("Timer2", Window1::Timer2::Lookup());
   fw::SetProperties(Control<fw::Timer>("Timer2"), Window1Layout::Timer2());
   fw::RuntimeAddEventHandler(Control<fw::Timer>("Timer2"), "Action",
                              fw::RuntimeCreateDelegate(&Window1::Timer2_Action, this));

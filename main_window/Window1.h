@@ -4,18 +4,18 @@
 #include <string>
 #include <string_view>
 
-#include "framework/ClassRecord.h"
-#include "framework/FolderCounter.h"
-#include "framework/Label.h"
-#include "framework/Nil.h"
-#include "framework/PaneChild.h"
-#include "framework/ProgressWheel.h"
-#include "framework/PushButton.h"
-#include "framework/Text.h"
-#include "framework/TextField.h"
-#include "framework/Thread.h"
-#include "framework/Timer.h"
-#include "framework/Window.h"
+#include "framework/classes/ClassRecord.h"
+#include "framework/ui/FolderCounter.h"
+#include "framework/ui/Label.h"
+#include "framework/runtime/Nil.h"
+#include "framework/ui/PaneChild.h"
+#include "framework/ui/ProgressWheel.h"
+#include "framework/ui/PushButton.h"
+#include "framework/text/Text.h"
+#include "framework/ui/TextField.h"
+#include "framework/runtime/Thread.h"
+#include "framework/ui/Timer.h"
+#include "framework/ui/Window.h"
 #include "main_window/MainWindowProperties.h"
 
 namespace app {

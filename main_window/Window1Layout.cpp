@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "app/ControlTables.h"
-#include "framework/LayoutCodes.h"
-#include "framework/LayoutTableWriter.h"
+#include "framework/classes/LayoutCodes.h"
+#include "framework/classes/LayoutTableWriter.h"
 
 namespace app {
 

@@ -3,33 +3,23 @@
 // <root>/bin/snapharbor (where the ExecutableFile seam points while the bundle
 // is in use) and <root>/Resources, into which the program's real pictures can
 // be copied. Removed, and the seam put back, when it goes.
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
-#include "framework/SpecialFolder.h"
+#include "framework/files/SpecialFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace abouttest {
 
 class TempBundle {
  public:
   TempBundle() {
-    char tmpl[] = "/tmp/about_bundle-XXXXXX";
-    if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
-    base_ = tmpl;
-    root_ = base_ / "SnapHarbor";
     std::filesystem::create_directories(root_ / "bin");
     std::filesystem::create_directories(root_ / "Resources");
     std::ofstream(root_ / "bin" / "snapharbor") << "program";
   }
-  ~TempBundle() {
-    fw::SpecialFolder::SetExecutableFileForTests("");
-    std::error_code ec;
-    std::filesystem::remove_all(base_, ec);
-  }
+  ~TempBundle() { fw::SpecialFolder::SetExecutableFileForTests(""); }
   TempBundle(const TempBundle&) = delete;
   TempBundle& operator=(const TempBundle&) = delete;
 
@@ -62,8 +52,9 @@ class TempBundle {
   }
 
  private:
-  std::filesystem::path base_;
-  std::filesystem::path root_;
+  testsupport::TempFolder temp_{"about_bundle"};
+  const std::filesystem::path base_ = temp_.Path();
+  std::filesystem::path root_ = base_ / "SnapHarbor";
 };
 
 }  // namespace abouttest

@@ -8,7 +8,7 @@
 
 #include "about_window/Window2.h"
 #include "about_window/Window2Layout.h"
-#include "framework/ShowURL.h"
+#include "framework/ui/ShowURL.h"
 #include "tests/about_window/TempBundle.h"
 
 // A bundle whose Resources folder lacks both pictures, from the start of the

@@ -6,10 +6,13 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -17,11 +20,12 @@
 
 #include "about_window/BundlePictures.h"
 #include "about_window/Window2Layout.h"
-#include "framework/ClassRegistry.h"
-#include "framework/Introspection.h"
-#include "framework/Runtime.h"
-#include "framework/ShowURL.h"
-#include "framework/Text.h"
+#include "framework/ui/Canvas.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/classes/Introspection.h"
+#include "framework/ui/Runtime.h"
+#include "framework/ui/ShowURL.h"
+#include "framework/text/Text.h"
 #include "main_window/Window1.h"
 #include "tests/about_window/TempBundle.h"
 
@@ -175,6 +179,37 @@ TEST_F(AboutWindowTest, CanvasesShowTheBundlePictures) {
   // painted over the window's colour.
   EXPECT_FALSE(w->Canvas1()->EraseBackground());
   EXPECT_TRUE(w->Canvas2()->EraseBackground());
+}
+
+// On screen each picture looks like its file drawn on the window's colour:
+// the icon's mask, drawn from itself, keeps the transparency the file gives
+// it, and soft edges show their own colour, not a pale rim.
+TEST_F(AboutWindowTest, PicturesShowAsTheirFilesOnTheWindowsColour) {
+  fw::Ref<Window2> w = Info();
+  QApplication::processEvents();
+  for (const auto& [canvas, file] : {std::pair{"Canvas1", "tumblr.png"}, std::pair{"Canvas2", "dorvex_logo2.png"}}) {
+    SCOPED_TRACE(canvas);
+    auto c = w->ControlByName<fw::Canvas>(canvas);
+    ASSERT_NE(c, nullptr);
+    const QRect at = c->Widget()->geometry();
+    const QImage shown = w->ContentWidget()->grab(at).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage drawn(QString::fromStdString(std::string(TEST_SOURCE_DIR) + "/resources/" + file));
+    ASSERT_FALSE(drawn.isNull());
+    QImage expected(at.size(), QImage::Format_RGB32);
+    expected.fill(QColor(0x3C, 0x3C, 0x3C));
+    QPainter(&expected).drawImage(0, 0, drawn);
+    ASSERT_EQ(shown.size(), expected.size());
+    int worst = 0;
+    QPoint worstAt;
+    for (int y = 0; y < expected.height(); ++y)
+      for (int x = 0; x < expected.width(); ++x) {
+        const QRgb a = shown.pixel(x, y), b = expected.pixel(x, y);
+        const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                std::abs(qBlue(a) - qBlue(b))});
+        if (d > worst) worst = d, worstAt = QPoint(x, y);
+      }
+    EXPECT_LE(worst, 2) << "at " << worstAt.x() << "," << worstAt.y();
+  }
 }
 
 // --- what each click opens ---

@@ -1,7 +1,6 @@
 // The whole program on a fixture blog: started as main.cpp starts it, driven
 // through its real form while the event loop runs, and left during a run.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -18,15 +17,16 @@
 
 #include "app/MainMenuBar.h"
 #include "app/Startup.h"
-#include "framework/Clock.h"
-#include "framework/FolderItem.h"
-#include "framework/MsgBox.h"
-#include "framework/Runtime.h"
-#include "framework/SpecialFolder.h"
-#include "framework/UnhandledReport.h"
-#include "framework/Window.h"
+#include "framework/runtime/Clock.h"
+#include "framework/files/FolderItem.h"
+#include "framework/ui/MsgBox.h"
+#include "framework/ui/Runtime.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/ui/UnhandledReport.h"
+#include "framework/ui/Window.h"
 #include "main_window/Window1.h"
 #include "tests/support/FixtureBlog.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Waiting.h"
 
 namespace {
@@ -67,9 +67,6 @@ std::weak_ptr<Window1> MainWindow() {
 class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/endtoend_ui_test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
     fw::SpecialFolder::SetDesktopForTests((root_ / "Desktop").string());
     fw::FolderItem::SetNamedTempFilesForTests(true);  // a partial file would show
     fw::SetClock(std::make_shared<fw::ManualClock>(/*autoAdvance=*/true));
@@ -86,7 +83,6 @@ class EndToEndTest : public ::testing::Test {
     fw::SetClock(nullptr);
     fw::FolderItem::SetNamedTempFilesForTests(false);
     fw::SpecialFolder::SetDesktopForTests("");
-    stdfs::remove_all(root_);
   }
 
   // Runs the program as main.cpp does; once its event loop runs, scenario
@@ -133,7 +129,8 @@ class EndToEndTest : public ::testing::Test {
     return names;
   }
 
-  stdfs::path root_;
+  testsupport::TempFolder temp_{"endtoend_ui_test"};
+  const stdfs::path root_ = temp_.Path();
   std::unique_ptr<FixtureBlog> blog_;
   Names messages_, reports_;
 };

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/ClassRegistry.h"
-#include "framework/MainThreadRule.h"
-#include "framework/QuitMenuItem.h"
-#include "framework/Thread.h"
-#include "framework/ThreadAccessingUIException.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/runtime/MainThreadRule.h"
+#include "framework/ui/QuitMenuItem.h"
+#include "framework/runtime/Thread.h"
+#include "framework/runtime/ThreadAccessingUIException.h"
 #include "tests/support/Waiting.h"
 #include "tests/support/WorkerAttempts.h"
 

@@ -1,7 +1,6 @@
 #include "main_window/DownloadWorker.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QColor>
 #include <algorithm>
@@ -12,14 +11,15 @@
 #include <ostream>
 #include <sstream>
 
-#include "framework/Clock.h"
-#include "framework/FolderItem.h"
-#include "framework/Int32.h"
-#include "framework/Picture.h"
-#include "framework/SpecialFolder.h"
-#include "framework/Text.h"
-#include "framework/Thread.h"
+#include "framework/runtime/Clock.h"
+#include "framework/files/FolderItem.h"
+#include "framework/runtime/Int32.h"
+#include "framework/picture/Picture.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/text/Text.h"
+#include "framework/runtime/Thread.h"
 #include "tests/support/FixtureBlog.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Waiting.h"
 
 namespace {
@@ -68,10 +68,6 @@ class DownloadWorkerTest : public ::testing::Test {
   void SetUp() override {
     clock_ = std::make_shared<fw::ManualClock>(/*autoAdvance=*/true);
     fw::SetClock(clock_);
-    char tmpl[] = "/tmp/downloadworker_test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
-    desktop_ = root_ / "Desktop";
     fw::SpecialFolder::SetDesktopForTests(desktop_.string());
     // A partial file would show under a name of its own.
     fw::FolderItem::SetNamedTempFilesForTests(true);
@@ -87,7 +83,6 @@ class DownloadWorkerTest : public ::testing::Test {
     fw::FolderItem::SetNamedTempFilesForTests(false);
     fw::SpecialFolder::SetDesktopForTests("");
     fw::SetClock(nullptr);
-    stdfs::remove_all(root_);
   }
   virtual std::unique_ptr<FixtureBlog> MakeBlog() { return std::make_unique<FixtureBlog>(); }
 
@@ -129,7 +124,9 @@ class DownloadWorkerTest : public ::testing::Test {
   }
 
   std::shared_ptr<fw::ManualClock> clock_;
-  stdfs::path root_, desktop_;
+  testsupport::TempFolder temp_{"downloadworker_test"};
+  const stdfs::path root_ = temp_.Path();
+  const stdfs::path desktop_ = root_ / "Desktop";
   std::unique_ptr<FixtureBlog> blog_;
   app::MainWindowProperties props_;
   std::shared_ptr<fw::Thread> thread_;

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "framework/RuntimeLock.h"
-#include "framework/Thread.h"
+#include "framework/runtime/RuntimeLock.h"
+#include "framework/runtime/Thread.h"
 
 namespace {
 

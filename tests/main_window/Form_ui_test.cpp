@@ -1,7 +1,6 @@
 // The backup form of the main window: its idle state, the checks of "Go", the
 // running state, "Stop" and the progress line.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "framework/SpecialFolder.h"
-#include "framework/MsgBox.h"
-#include "framework/Window.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/ui/MsgBox.h"
+#include "framework/ui/Window.h"
 #include "main_window/Window1.h"
 #include "tests/support/FixtureBlog.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Waiting.h"
 
 namespace {
@@ -99,9 +99,6 @@ void ExpectControls(Window1& w, bool running) {
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/form_ui_test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
     fw::SpecialFolder::SetDesktopForTests((root_ / "Desktop").string());
     blog_ = std::make_unique<FixtureBlog>();
     fw::SetMsgBoxHandler([this](const std::string& text) {
@@ -119,7 +116,6 @@ class FormTest : public ::testing::Test {
     fw::SetMsgBoxHandler({});
     blog_.reset();
     fw::SpecialFolder::SetDesktopForTests("");
-    stdfs::remove_all(root_);
   }
 
   void Fill(const std::string& address, const std::string& folder, const std::string& base,
@@ -135,7 +131,8 @@ class FormTest : public ::testing::Test {
 
   stdfs::path Desktop() const { return root_ / "Desktop"; }
 
-  stdfs::path root_;
+  testsupport::TempFolder temp_{"form_ui_test"};
+  const stdfs::path root_ = temp_.Path();
   std::unique_ptr<FixtureBlog> blog_;
   Ref<Window1> w_;
   std::vector<std::string> messages_;

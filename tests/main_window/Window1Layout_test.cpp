@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/LayoutTableReader.h"
+#include "framework/classes/LayoutTableReader.h"
 
 namespace {
 
@@ -212,7 +212,9 @@ TEST_P(EveryControl, TableHoldsItsPlaceTextAndOwnValues) {
   EXPECT_EQ(e["Enabled"].Bool(), c.enabled);
   EXPECT_EQ(e["Visible"].Bool(), c.visible);
   EXPECT_EQ(e["HelpTag"].text, c.helpTag);
-  if (c.textName) EXPECT_EQ(e[c.textName].text, c.text);
+  if (c.textName) {
+    EXPECT_EQ(e[c.textName].text, c.text);
+  }
   const std::string kind = e.count("Caption")   ? "button"
                            : e.count("CueText") ? "field"
                            : e.count("Text")    ? "label"

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "framework/ClassRegistry.h"
-#include "framework/Introspection.h"
-#include "framework/MainThreadRule.h"
-#include "framework/ThreadAccessingUIException.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/classes/Introspection.h"
+#include "framework/runtime/MainThreadRule.h"
+#include "framework/runtime/ThreadAccessingUIException.h"
 #include "tests/support/Waiting.h"
 #include "tests/support/WorkerAttempts.h"
 

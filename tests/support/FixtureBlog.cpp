@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <cstdio>
 
-#include "framework/NameResolver.h"
-#include "framework/Text.h"
-#include "framework/TlsContext.h"
+#include "framework/net/NameResolver.h"
+#include "framework/text/Text.h"
+#include "framework/net/TlsContext.h"
 #include "tests/support/TestCertificates.h"
 #include "tests/support/Waiting.h"
 

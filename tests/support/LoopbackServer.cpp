@@ -18,7 +18,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "framework/RuntimeLock.h"
+#include "framework/runtime/RuntimeLock.h"
 #include "tests/support/TestCertificates.h"
 #include "tests/support/Waiting.h"
 

@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 
-#include "framework/RuntimeLock.h"
+#include "framework/runtime/RuntimeLock.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "framework/RuntimeLock.h"
+#include "framework/runtime/RuntimeLock.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

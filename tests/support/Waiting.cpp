@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "framework/RuntimeLock.h"
+#include "framework/runtime/RuntimeLock.h"
 
 namespace testsupport {
 

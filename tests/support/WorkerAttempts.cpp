@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "framework/Thread.h"
-#include "framework/ThreadAccessingUIException.h"
+#include "framework/runtime/Thread.h"
+#include "framework/runtime/ThreadAccessingUIException.h"
 #include "tests/support/Waiting.h"
 
 namespace testsupport {

@@ -1,0 +1,118 @@
+#include "framework/ui/Runtime.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <atomic>
+#include <memory>
+
+#include "framework/ui/Application.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/ui/EventLoopLock.h"
+#include "framework/runtime/ExceptionHelper.h"
+#include "framework/runtime/MainThread.h"
+#include "framework/runtime/MainThreadRule.h"
+#include "framework/ui/RunOnMainThread.h"
+#include "framework/runtime/RuntimeException.h"
+#include "framework/runtime/RuntimeLock.h"
+#include "framework/runtime/Thread.h"
+#include "framework/runtime/UnhandledException.h"
+#include "framework/ui/UnhandledReport.h"
+
+namespace fw {
+
+namespace {
+std::unique_ptr<QApplication> gOwnedApp;  // made by RuntimeInit; main thread only
+// Written by Quit from any thread.
+std::atomic<int32_t> gExitStatus{0};
+std::atomic<bool> gQuitPending{false};  // Quit came and the loop has not returned for it yet
+
+QCoreApplication& MainApp(const char* what) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) throw RuntimeException(std::string(what) + " before RuntimeInit");
+  if (!IsMainThread())
+    throw RuntimeException(std::string(what) + " off the main thread");
+  return *app;
+}
+}  // namespace
+
+void RuntimeInit(int& argc, char** argv) {
+  if (!QCoreApplication::instance()) gOwnedApp = std::make_unique<QApplication>(argc, argv);
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  if (!app) throw RuntimeException("the runtime needs a QApplication");
+  MainApp("RuntimeInit");
+  app->setQuitOnLastWindowClosed(false);  // windows quit through their own Close handlers
+  RuntimeLock::Instance().Acquire();
+  EventLoopLock::Install();
+  UnhandledReport::Install();
+  gExitStatus = 0;
+  gQuitPending = false;
+}
+
+void RuntimeInitExternalClasses() {
+  // Records are built on first use anyway; building them here puts them all in
+  // place before the program's own records name them as superclasses.
+  for (const char* name : {"Object", "Window", "RectControl", "TextField", "PushButton", "Label",
+                           "Canvas", "ProgressWheel", "Thread", "Timer", "Application",
+                           "MenuItem", "MenuBar", "QuitMenuItem"})
+    LookupClass(name);
+}
+
+void RuntimeRegisterAppObject(const Ref<Application>& app) {
+  CheckNil(app, "RuntimeRegisterAppObject");
+  Application::SetCurrent(app);
+  SetMainThreadRuleActive(true);
+}
+
+void RunFrameworkInitialization(std::function<void()> lateStartup) {
+  QCoreApplication& app = MainApp("RunFrameworkInitialization");
+  if (!lateStartup) return;
+  QMetaObject::invokeMethod(
+      &app, [f = std::move(lateStartup)] { DeliverEvent(f); }, Qt::QueuedConnection);
+}
+
+void RuntimeRun() {
+  MainApp("RuntimeRun");
+  if (!gQuitPending) QCoreApplication::exec();
+  gQuitPending = false;
+  EventLoopLock::Regain();
+  // Nothing gives workers a turn any more; end them now, so that the
+  // program's release steps never meet a worker halfway through its work.
+  Thread::KillAll();
+}
+
+void Quit(int32_t code) {
+  gExitStatus = code;
+  gQuitPending = true;
+  // From a worker this ends the loop from inside it, unless the loop has
+  // returned for this Quit already.
+  RunOnMainThread([] {
+    if (gQuitPending) QCoreApplication::exit(gExitStatus);
+  });
+}
+
+bool QuitMenuAction(MenuItem& /*item*/) {
+  Quit(0);
+  return true;
+}
+
+int32_t RuntimeExit() {
+  EventLoopLock::Regain();
+  Thread::KillAll();
+  Application::SetCurrent(nullptr);
+  // Widgets whose deletion was deferred (closed windows) go while Qt still runs.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  SetMainThreadRuleActive(false);
+  const int32_t status = gExitStatus.exchange(0);
+  gQuitPending = false;
+  if (gOwnedApp) {
+    EventLoopLock::Uninstall();
+    gOwnedApp.reset();
+  }
+  return status;
+}
+
+void UnhandledException(std::exception_ptr e) {
+  if (e) ReportUnhandled(e);
+}
+
+}  // namespace fw
