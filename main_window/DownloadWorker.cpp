@@ -32,6 +32,12 @@ constexpr int32_t kStampY = 20;
 
 constexpr int32_t kSaveQuality = 100;
 
+// The conversion put in place of the real one; empty: the real one.
+PictureConversion& ConversionSlot() {
+  static PictureConversion conversion;
+  return conversion;
+}
+
 // The downloaded bytes decoded, stamped with watermark and encoded as a JPEG;
 // "" when they do not decode. Works on objects of its own only, so it runs
 // with the runtime lock given up.
@@ -68,9 +74,12 @@ void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::
   if (!target || target->Exists()) return;
 
   // Decoding and encoding a large picture take long; the main thread goes on
-  // meanwhile. A Stop in that time takes effect right after, before the save.
-  const std::string encoded =
-      fw::WithoutRuntimeLock([&] { return DecodeStampEncode(std::move(bytes), watermark); });
+  // meanwhile. A Stop in that time lets the work run out on its own and drops
+  // its result: nothing is saved and the worker takes no further step.
+  PictureConversion convert = ConversionSlot();
+  if (!convert) convert = DecodeStampEncode;
+  std::string encoded =
+      fw::WithoutRuntimeLock([&] { return convert(std::move(bytes), watermark); });
   if (encoded.empty()) return;
   // Written whole under its name or not at all, and an existing file is
   // never replaced; the writing goes on while the next picture is fetched.
@@ -79,6 +88,10 @@ void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::
 }
 
 }  // namespace
+
+void SetPictureConversion(PictureConversion conversion) { ConversionSlot() = std::move(conversion); }
+
+PictureConversion RealPictureConversion() { return DecodeStampEncode; }
 
 void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread) {
   // Pictures handed over are written even when the worker is killed: its end

@@ -1,4 +1,7 @@
 #pragma once
+#include <functional>
+#include <string>
+
 #include "framework/runtime/Thread.h"
 #include "main_window/MainWindowProperties.h"
 
@@ -14,5 +17,14 @@ namespace app {
 // not decode, an output folder or file name that is not one plain name and an
 // existing file of the same name only mean that nothing is saved for it.
 void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread);
+
+// What becomes of a downloaded picture: its bytes decoded, stamped with the
+// watermark and encoded as the JPEG to save; "" when they do not decode. It
+// runs without the runtime lock, so it touches only its arguments.
+using PictureConversion = std::function<std::string(std::string bytes, const std::string& watermark)>;
+// Puts conversion in place of the real one (tests); empty puts it back.
+void SetPictureConversion(PictureConversion conversion);
+// The real conversion, for stand-ins that watch it. Cannot fail.
+PictureConversion RealPictureConversion();
 
 }  // namespace app

@@ -3,7 +3,9 @@
 #include <map>
 #include <mutex>
 
+#include "framework/runtime/MainThread.h"
 #include "framework/runtime/RuntimeException.h"
+#include "framework/runtime/RuntimeLock.h"
 
 namespace fw {
 
@@ -115,9 +117,15 @@ Ref<Object> RuntimeNewObject(const ClassRecord& rec) {
     throw RuntimeException("Class \"" + rec.FullName() + "\" cannot be made from its record");
   const ClassRecord* cls = &rec;
   Ref<Object> obj = rec.allocate([cls](Object* o) {
-    for (const ClassRecord* r = cls; r; r = r->Superclass())
-      if (r->finaliser) r->finaliser(*o);
-    delete o;
+    auto dispose = [cls, o] {
+      for (const ClassRecord* r = cls; r; r = r->Superclass())
+        if (r->finaliser) r->finaliser(*o);
+      delete o;
+    };
+    // Finalisers are program code: they run under the runtime lock. The last
+    // reference may go without it, from a killed worker that unwinds on its
+    // own; the object then goes on the main thread.
+    if (RuntimeLock::Instance().HeldByMe() || !PostToMainThread(dispose)) dispose();
   });
   std::vector<const ClassRecord*> chain;
   for (const ClassRecord* r = &rec; r; r = r->Superclass()) chain.push_back(r);

@@ -44,7 +44,8 @@ AttributeList RuntimeAllocateAttributeTable(std::initializer_list<Attribute> att
 // A new object of rec's class: made by rec.allocate, then the
 // initialisers of its class chain run, the root's first. When its last
 // reference goes the finalisers run (the class's own first), then its
-// destructor. Raises RuntimeException for a record without an allocator
+// destructor, under the runtime lock: when the last reference goes on a
+// thread without the lock (a killed worker unwinding), on the main thread later. Raises RuntimeException for a record without an allocator
 // (framework controls are made with Window::New instead).
 Ref<Object> RuntimeNewObject(const ClassRecord& rec);
 

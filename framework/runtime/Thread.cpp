@@ -1,3 +1,12 @@
+// Runs and their OS threads.
+//
+// A run (RunState) is shared by the Thread object (the run in hand) and the
+// detached OS thread that carries it. The OS thread touches only its run and
+// the two runtime objects that are never destroyed (the runtime lock and the
+// registry below); it reaches the Thread object only while it holds the lock
+// and has not been killed, and the run's `self` reference keeps the object
+// alive that long. So a Thread object may go, and a new run of it start, while
+// a killed run's OS thread is still finishing a section without the lock.
 #include "framework/runtime/Thread.h"
 
 #include <poll.h>
@@ -5,6 +14,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "framework/runtime/Clock.h"
@@ -12,105 +27,180 @@
 
 namespace fw {
 
-namespace {
-thread_local Thread* tCurrent = nullptr;
+struct Thread::RunState {
+  RunState() : wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+  ~RunState() {
+    if (wakeFd >= 0) close(wakeFd);
+  }
+  RunState(const RunState&) = delete;
+  RunState& operator=(const RunState&) = delete;
 
-// Threads that are running, for KillAll. Main thread only.
-std::vector<std::weak_ptr<Thread>>& LiveThreads() {
-  static std::vector<std::weak_ptr<Thread>> live;
-  return live;
+  std::function<void(Thread&)> handler;  // a copy, so SetRunHandler never pulls it from under the run
+  Thread* owner = nullptr;               // valid while `self` is held
+  const int wakeFd;                      // eventfd, signalled by Kill, for polls
+
+  std::atomic<bool> killed{false};     // set once, by Kill; the OS thread's give-up flag
+  std::atomic<bool> ended{false};      // the OS thread is past the run (or about to end)
+  std::atomic<bool> inSection{false};  // in a section without the lock (WithoutRuntimeLock)
+
+  std::mutex m;
+  std::condition_variable cv;               // Kill, Resume; the sleep waits on it
+  bool suspended = false;                   // guarded by m
+  State state = State::Running;             // guarded by m
+  std::shared_ptr<Thread> self;             // the run's own reference; guarded by m,
+                                            // dropped under the runtime lock
+};
+
+namespace {
+
+thread_local Thread::RunState* tRun = nullptr;  // the run on this OS thread
+
+// What the runtime knows of its OS threads. Made on first use and never
+// destroyed: a thread ending after main() has returned still finds it.
+struct Registry {
+  std::mutex m;
+  std::condition_variable cv;  // notified when a thread ends or a run enters a section
+  int osThreads = 0;           // runs' and helpers' OS threads not yet ended; guarded by m
+  std::vector<std::weak_ptr<Thread::RunState>> live;  // runs started; guarded by m
+};
+
+Registry& Reg() {
+  static Registry* const registry = new Registry;
+  return *registry;
 }
+
+void NotifyRegistry() {
+  Registry& reg = Reg();
+  std::lock_guard g(reg.m);
+  reg.cv.notify_all();
+}
+
+// The very last step of every OS thread the runtime started.
+void OsThreadEnded() {
+  Registry& reg = Reg();
+  std::lock_guard g(reg.m);
+  --reg.osThreads;
+  reg.cv.notify_all();
+}
+
+void SetRunState(Thread::RunState& run, Thread::State s) {
+  std::lock_guard g(run.m);
+  run.state = s;
+}
+
+// Marks run killed and wakes it wherever it waits; drops the run's own
+// reference (the caller holds the runtime lock). Does nothing when the run has
+// ended or was killed already.
+void KillRun(const std::shared_ptr<Thread::RunState>& run) {
+  std::shared_ptr<Thread> self;
+  {
+    std::lock_guard g(run->m);
+    if (run->killed || run->ended) return;
+    run->killed = true;
+    self = std::move(run->self);
+  }
+  run->cv.notify_all();
+  const uint64_t one = 1;
+  (void)!write(run->wakeFd, &one, sizeof one);
+  RuntimeLock::Instance().WakeWaiters();
+}
+
+[[noreturn]] void Unwind() {
+  RuntimeLock& lock = RuntimeLock::Instance();
+  if (lock.HeldByMe()) lock.Release();
+  throw ThreadKilled{};
+}
+
 }  // namespace
 
-Thread::Thread() { wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); }
+Thread::~Thread() = default;
 
-Thread::~Thread() {
-  if (os_.joinable()) {
-    if (os_.get_id() == std::this_thread::get_id()) {
-      os_.detach();  // the last reference went with the run's own end
-    } else {
-      RuntimeLock::Unlocked unlocked;
-      os_.join();
-    }
-  }
-  if (wakeFd_ >= 0) close(wakeFd_);
-}
-
-Thread* Thread::Current() { return tCurrent; }
+Thread* Thread::Current() { return tRun ? tRun->owner : nullptr; }
 
 void Thread::Run() {
+  if (IsRunning()) return;
+  auto run = std::make_shared<RunState>();
+  if (run->wakeFd < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+  run->handler = runHandler_;
+  run->owner = this;
+  run->self = shared_from_this();
+  Registry& reg = Reg();
   {
-    std::lock_guard g(m_);
-    if (running_) return;
+    std::lock_guard g(reg.m);
+    std::erase_if(reg.live, [](const auto& w) { return w.expired(); });
+    reg.live.push_back(run);
+    ++reg.osThreads;
   }
-  if (os_.joinable()) {
-    RuntimeLock::Unlocked unlocked;
-    os_.join();
+  run_ = run;
+  try {
+    std::thread(&Thread::Body, std::move(run)).detach();
+  } catch (...) {
+    run_->self.reset();
+    run_->ended = true;
+    OsThreadEnded();
+    throw;
   }
-  uint64_t drain;
-  while (read(wakeFd_, &drain, sizeof drain) > 0) {
-  }
-  {
-    std::lock_guard g(m_);
-    running_ = true;
-    killed_ = false;
-    suspended_ = false;
-    state_ = State::Running;
-  }
-  self_ = shared_from_this();
-  auto& live = LiveThreads();
-  live.erase(std::remove_if(live.begin(), live.end(), [](auto& w) { return w.expired(); }),
-             live.end());
-  live.push_back(self_);
-  os_ = std::thread([this] { Body(); });
 }
 
-void Thread::Body() {
-  RuntimeLock::Instance().Acquire();
-  tCurrent = this;
-  try {
-    CheckPoint();
-    if (runHandler_) runHandler_(*this);
-  } catch (const ThreadKilled&) {
-  } catch (...) {
-    ReportUnhandled(std::current_exception());
+void Thread::Body(std::shared_ptr<RunState> run) {
+  tRun = run.get();
+  RuntimeLock& lock = RuntimeLock::Instance();
+  RuntimeLock::SetGiveUpFlag(&run->killed);
+  if (lock.Acquire()) {
+    try {
+      CheckPoint();
+      if (run->handler) run->handler(*run->owner);
+    } catch (const ThreadKilled&) {
+    } catch (...) {
+      // A killed run's outcome is dropped, failures included.
+      if (lock.HeldByMe()) ReportUnhandled(std::current_exception());
+    }
   }
-  tCurrent = nullptr;
+  std::shared_ptr<Thread> self;
   {
-    std::lock_guard g(m_);
-    running_ = false;
-    state_ = State::NotRunning;
+    std::lock_guard g(run->m);
+    if (!run->killed) self = std::move(run->self);
+    run->state = State::NotRunning;
+    run->ended = true;
   }
-  cv_.notify_all();
-  // Drop the run's own reference while still holding the lock: if it is the
-  // last one, the object's finaliser runs as program code should.
-  std::shared_ptr<Thread> self = std::move(self_);
-  self.reset();
-  RuntimeLock::Instance().Release();
+  run->cv.notify_all();
+  if (lock.HeldByMe()) {
+    // Drop the run's own reference while still holding the lock: if it is the
+    // last one, the object's finaliser runs as program code should.
+    self.reset();
+    lock.Release();
+  }
+  // Killed: Kill took the reference already, and nothing here takes the lock.
+  RuntimeLock::SetGiveUpFlag(nullptr);
+  tRun = nullptr;
+  run.reset();
+  OsThreadEnded();
 }
 
 void Thread::CheckPoint() {
-  std::unique_lock g(m_);
-  if (killed_) throw ThreadKilled{};
-  if (!suspended_) return;
-  const State before = state_;
-  state_ = State::Suspended;
+  RunState* run = tRun;
+  if (!run) return;
+  if (run->killed) Unwind();
+  std::unique_lock g(run->m);
+  if (!run->suspended) return;
+  const State before = run->state;
+  run->state = State::Suspended;
   g.unlock();
   {
     RuntimeLock::Unlocked unlocked;
-    std::unique_lock w(m_);
-    cv_.wait(w, [&] { return !suspended_ || killed_; });
+    std::unique_lock w(run->m);
+    run->cv.wait(w, [&] { return !run->suspended || run->killed; });
   }
+  if (run->killed) Unwind();
   g.lock();
-  state_ = before;
-  if (killed_) throw ThreadKilled{};
+  run->state = before;
 }
 
-void Thread::Sleep(int32_t ms, bool /*wakeEarly*/) {
-  Thread* t = Current();
+void Thread::Sleep(int32_t ms, bool /*wakeEarly: changes nothing*/) {
+  RunState* run = tRun;
   Clock& clock = TheClock();
   const int64_t until = clock.NowMs() + std::max<int32_t>(ms, 0);
-  if (!t) {
+  if (!run) {
     // The main thread sleeping: nothing can kill it; let workers run meanwhile.
     RuntimeLock::Unlocked unlocked;
     std::mutex m;
@@ -119,85 +209,136 @@ void Thread::Sleep(int32_t ms, bool /*wakeEarly*/) {
     while (clock.NowMs() < until) clock.WaitUntil(cv, g, until);
     return;
   }
-  t->SetState(State::Sleeping);
+  SetRunState(*run, State::Sleeping);
   {
     RuntimeLock::Unlocked unlocked;
-    std::unique_lock g(t->m_);
-    while (!t->killed_ && clock.NowMs() < until) clock.WaitUntil(t->cv_, g, until);
+    std::unique_lock g(run->m);
+    while (!run->killed && clock.NowMs() < until) clock.WaitUntil(run->cv, g, until);
   }
-  t->SetState(State::Running);
-  t->CheckPoint();
+  SetRunState(*run, State::Running);
+  CheckPoint();
 }
 
 void Thread::Suspend() {
-  std::lock_guard g(m_);
-  if (running_) suspended_ = true;
+  if (!run_) return;
+  std::lock_guard g(run_->m);
+  if (!run_->killed && !run_->ended) run_->suspended = true;
 }
 
 void Thread::Resume() {
+  if (!run_) return;
   {
-    std::lock_guard g(m_);
-    suspended_ = false;
+    std::lock_guard g(run_->m);
+    run_->suspended = false;
   }
-  cv_.notify_all();
+  run_->cv.notify_all();
 }
 
 void Thread::Kill() {
-  if (Current() == this) throw ThreadKilled{};
-  {
-    std::lock_guard g(m_);
-    if (!running_) return;
-    killed_ = true;
-  }
-  cv_.notify_all();
-  const uint64_t one = 1;
-  (void)!write(wakeFd_, &one, sizeof one);
-  if (os_.joinable()) {
-    RuntimeLock::Unlocked unlocked;
-    os_.join();
-  }
+  const std::shared_ptr<RunState> run = run_;
+  if (!run) return;
+  const bool onItself = tRun == run.get();
+  KillRun(run);  // may drop the last reference to *this
+  if (onItself) Unwind();
 }
 
 Thread::State Thread::GetState() {
-  std::lock_guard g(m_);
-  return state_;
+  if (!run_) return State::NotRunning;
+  std::lock_guard g(run_->m);
+  return run_->killed || run_->ended ? State::NotRunning : run_->state;
 }
 
-bool Thread::IsRunning() {
-  std::lock_guard g(m_);
-  return running_;
-}
-
-void Thread::SetState(State s) {
-  std::lock_guard g(m_);
-  state_ = s;
-}
+bool Thread::IsRunning() { return GetState() != State::NotRunning; }
 
 void Thread::KillAll() {
-  auto live = std::move(LiveThreads());
-  LiveThreads().clear();
-  for (auto& w : live) {
-    if (auto t = w.lock()) t->Kill();
+  Registry& reg = Reg();
+  std::vector<std::shared_ptr<RunState>> runs;
+  {
+    std::lock_guard g(reg.m);
+    for (const auto& w : reg.live) {
+      if (auto r = w.lock()) runs.push_back(std::move(r));
+    }
+    reg.live.clear();
   }
+  for (const auto& r : runs) KillRun(r);
+  // A killed run at a yield point ends within moments; one in a section ends
+  // when its section does, touching nothing of the runtime on the way. The
+  // bound only keeps a fault from hanging the end of the program.
+  std::unique_lock g(reg.m);
+  reg.cv.wait_for(g, std::chrono::seconds(2), [&] {
+    return std::all_of(runs.begin(), runs.end(), [](const auto& r) { return r->ended || r->inSection; });
+  });
+}
+
+bool Thread::WaitForAllThreadsToEnd(int timeoutMs) {
+  RuntimeLock::Unlocked unlocked;  // a run that ends by itself needs the lock for its last step
+  Registry& reg = Reg();
+  std::unique_lock g(reg.m);
+  return reg.cv.wait_for(g, std::chrono::milliseconds(std::max(timeoutMs, 0)),
+                         [&] { return reg.osThreads == 0; });
 }
 
 void RuntimeBackgroundTask() {
   RuntimeLock::Instance().Yield();
-  if (Thread* t = Thread::Current()) t->CheckPoint();
+  Thread::CheckPoint();
+}
+
+void RunHelperThread(std::function<void()> job) {
+  {
+    Registry& reg = Reg();
+    std::lock_guard g(reg.m);
+    ++reg.osThreads;
+  }
+  try {
+    std::thread([job = std::move(job)]() mutable {
+      try {
+        job();
+      } catch (...) {
+      }
+      job = nullptr;  // what it holds goes before the thread counts as ended
+      OsThreadEnded();
+    }).detach();
+  } catch (...) {
+    OsThreadEnded();
+    throw;
+  }
+}
+
+LockFreeSection::LockFreeSection() {
+  RuntimeLock& lock = RuntimeLock::Instance();
+  released_ = lock.HeldByMe();
+  if (tRun) {
+    tRun->inSection = true;
+    NotifyRegistry();
+  }
+  if (released_) lock.Release();
+}
+
+LockFreeSection::~LockFreeSection() {
+  if (ended_) return;
+  if (tRun) tRun->inSection = false;
+  if (released_) RuntimeLock::Instance().Acquire();
+}
+
+void LockFreeSection::End() {
+  ended_ = true;
+  if (tRun) tRun->inSection = false;
+  if (released_) RuntimeLock::Instance().Acquire();
+  Thread::CheckPoint();
 }
 
 int WaitForFd(int fd, short events, int timeoutMs) {
-  Thread* t = Thread::Current();
-  pollfd fds[2] = {{fd, events, 0}, {t ? t->WakeFd() : -1, POLLIN, 0}};
+  Thread::RunState* run = tRun;
+  pollfd fds[2] = {{fd, events, 0}, {run ? run->wakeFd : -1, POLLIN, 0}};
+  if (run) SetRunState(*run, Thread::State::Waiting);
   int r;
-  if (t) t->SetState(Thread::State::Waiting);
   {
     RuntimeLock::Unlocked unlocked;
-    r = poll(fds, t ? 2 : 1, timeoutMs);
+    r = poll(fds, run ? 2 : 1, timeoutMs);
   }
-  if (t) {
-    t->SetState(Thread::State::Running);
-    t->CheckPoint();
+  if (run) {
+    SetRunState(*run, Thread::State::Running);
+    Thread::CheckPoint();
   }
   return r > 0 ? fds[0].revents : 0;
 }

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "framework/ui/Application.h"
@@ -26,6 +28,23 @@ std::unique_ptr<QApplication> gOwnedApp;  // made by RuntimeInit; main thread on
 std::atomic<int32_t> gExitStatus{0};
 std::atomic<bool> gQuitPending{false};  // Quit came and the loop has not returned for it yet
 
+// How long the end of the runtime waits for threads that were let go in a
+// section without the lock (a decode, a name lookup) before it gives up on
+// them: well inside the half second a quit may take.
+constexpr int kLetGoGraceMs = 100;
+
+// Kills every worker; when a thread let go is still finishing after the grace
+// and the process is the runtime's own, ends the process here with the exit
+// status: its static state must not be torn down under that thread, and
+// there is nothing left that needs saving (workers write only under the lock,
+// and none holds it).
+void EndWorkers() {
+  Thread::KillAll();
+  if (Thread::WaitForAllThreadsToEnd(kLetGoGraceMs) || !gOwnedApp) return;
+  std::fflush(nullptr);
+  std::_Exit(gExitStatus);
+}
+
 QCoreApplication& MainApp(const char* what) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) throw RuntimeException(std::string(what) + " before RuntimeInit");
@@ -43,6 +62,13 @@ void RuntimeInit(int& argc, char** argv) {
   app->setQuitOnLastWindowClosed(false);  // windows quit through their own Close handlers
   RuntimeLock::Instance().Acquire();
   EventLoopLock::Install();
+  // Objects whose last reference goes off the lock are released here, as events.
+  SetMainThreadPoster([](std::function<void()> f) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return false;
+    QMetaObject::invokeMethod(app, std::move(f), Qt::QueuedConnection);
+    return true;
+  });
   UnhandledReport::Install();
   gExitStatus = 0;
   gQuitPending = false;
@@ -77,7 +103,7 @@ void RuntimeRun() {
   EventLoopLock::Regain();
   // Nothing gives workers a turn any more; end them now, so that the
   // program's release steps never meet a worker halfway through its work.
-  Thread::KillAll();
+  EndWorkers();
 }
 
 void Quit(int32_t code) {
@@ -97,7 +123,7 @@ bool QuitMenuAction(MenuItem& /*item*/) {
 
 int32_t RuntimeExit() {
   EventLoopLock::Regain();
-  Thread::KillAll();
+  EndWorkers();
   Application::SetCurrent(nullptr);
   // Widgets whose deletion was deferred (closed windows) go while Qt still runs.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -106,6 +132,7 @@ int32_t RuntimeExit() {
   gQuitPending = false;
   if (gOwnedApp) {
     EventLoopLock::Uninstall();
+    SetMainThreadPoster({});
     gOwnedApp.reset();
   }
   return status;

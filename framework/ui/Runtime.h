@@ -50,8 +50,12 @@ void RunFrameworkInitialization(std::function<void()> lateStartup);
 
 // Runs the main thread's event loop until Quit; returns at once when Quit was
 // called before. On return the main thread holds the runtime lock and every
-// worker has been killed (each unwinds at its next yield point, a sleeping
-// one at once), so the program's release steps meet no running worker.
+// worker has been killed and has ended (one at a yield point unwinds at once),
+// so the program's release steps meet no running worker. A worker killed in
+// a section without the lock (a decode, a name lookup) that has not ended
+// after a grace of 100 ms means the process cannot release what it may still
+// hold: when the runtime made the QApplication, RuntimeRun then flushes the
+// standard streams and ends the process itself with the exit status.
 // Raises RuntimeException off the main thread or before RuntimeInit.
 void RuntimeRun();
 
@@ -65,8 +69,9 @@ void Quit(int32_t code = 0);
 // true (the choice is handled). No main-thread check; cannot fail.
 bool QuitMenuAction(MenuItem& item);
 
-// Ends the runtime: kills and joins every worker still running (one started
-// after RuntimeRun), releases the application object, deletes widgets whose
+// Ends the runtime: kills every worker still running (one started after
+// RuntimeRun) as RuntimeRun does, ending the process the same way when one
+// cannot end in time; releases the application object, deletes widgets whose
 // deletion was deferred, turns the main-thread rule off, deletes the
 // QApplication if RuntimeInit made it, and returns the exit status: the code of the last Quit,
 // 0 when none came. Afterwards the runtime can be started again (tests).

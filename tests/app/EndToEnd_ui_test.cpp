@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -13,19 +14,24 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/MainMenuBar.h"
 #include "app/Startup.h"
-#include "framework/runtime/Clock.h"
 #include "framework/files/FolderItem.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/net/NameResolver.h"
+#include "framework/runtime/Clock.h"
+#include "framework/runtime/Thread.h"
 #include "framework/ui/MsgBox.h"
 #include "framework/ui/Runtime.h"
-#include "framework/files/SpecialFolder.h"
 #include "framework/ui/UnhandledReport.h"
 #include "framework/ui/Window.h"
+#include "main_window/DownloadWorker.h"
 #include "main_window/Window1.h"
 #include "tests/support/FixtureBlog.h"
+#include "tests/support/Gate.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Waiting.h"
 
@@ -186,52 +192,120 @@ TEST_F(EndToEndTest, BackupRunStoppedResumedAndEndedByClosingTheWindow) {
   EXPECT_TRUE(reports_.empty()) << reports_.front();
 }
 
-// --- Leaving the program while a picture comes in ---
+// --- Leaving the program during a run, wherever the worker stands ---
 
-struct QuitCase {
+// How the user leaves.
+struct QuitWay {
   const char* name;
   std::function<void(Window1&)> quit;
 };
-void PrintTo(const QuitCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const QuitWay& c, std::ostream* os) { *os << c.name; }
 
-class QuitDuringARun : public EndToEndTest, public ::testing::WithParamInterface<QuitCase> {};
+class QuitDuringARun;
+// Where the worker stands: how to bring it there (before the program starts)
+// and how to see that it is there.
+struct WorkerState {
+  const char* name;
+  std::function<void(QuitDuringARun&)> arrange;
+  std::function<bool(QuitDuringARun&)> inState;
+};
+void PrintTo(const WorkerState& c, std::ostream* os) { *os << c.name; }
 
-TEST_P(QuitDuringARun, EndsTheWorkerAndLeavesNoPartialFile) {
-  // The picture's body stops halfway and never goes on.
-  const std::string jpeg = FixtureBlog::Jpeg(64, 48, 0x3366CC);
-  blog_->SetReply("/half.jpg", {LoopbackServer::Step::Send("HTTP/1.0 200 OK\r\nContent-Length: " +
-                                                           std::to_string(jpeg.size()) + "\r\n\r\n" +
-                                                           jpeg.substr(0, jpeg.size() / 2)),
-                                LoopbackServer::Step::Hang()});
-  blog_->SetPage(1, {blog_->Address("/half.jpg")});
+class QuitDuringARun : public EndToEndTest,
+                       public ::testing::WithParamInterface<std::tuple<QuitWay, WorkerState>> {
+ public:
+  void TearDown() override {
+    gate_.Open();
+    EXPECT_TRUE(fw::Thread::WaitForAllThreadsToEnd(5000)) << "a thread outlived the program";
+    fw::NameResolver::SetFunction({});
+    app::SetPictureConversion({});
+    EndToEndTest::TearDown();
+  }
+  FixtureBlog& Blog() { return *blog_; }
+  bool WasRequested(const std::string& path) const { return Requested(path); }
+  testsupport::Gate& TestGate() { return gate_; }
+
+  testsupport::Gate gate_;  // a stand-in that does not come back while the program runs
+};
+
+// The program ends at once with status 0, whatever the worker is doing (the
+// stand-ins have not come back when it has), and leaves no file behind.
+TEST_P(QuitDuringARun, EndsTheProgramAtOnceAndLeavesNoPartialFile) {
+  const auto& [way, state] = GetParam();
+  state.arrange(*this);
   std::weak_ptr<Window1> window;
   bool finished = false;
 
   const int status = RunProgram([&](std::weak_ptr<Window1> main) {
     window = main;
     TypeAndGo(*main.lock(), blog_->BlogUrl(), "backup", "pic", "0");
-    ASSERT_TRUE(SpinUntil([&] { return Requested("/half.jpg"); }));
-    GetParam().quit(*main.lock());
+    ASSERT_TRUE(SpinUntil([&] { return state.inState(*this); })) << "the worker did not get there";
+    way.quit(*main.lock());
     finished = true;
   });
 
   EXPECT_TRUE(finished);
   EXPECT_EQ(status, 0);
+  EXPECT_EQ(gate_.Passed(), 0) << "the program waited for the stand-in";
+  // A worker let go in a section unwinds once it comes out; the window whose
+  // handler it ran is then released on the main thread. (The program's own
+  // process ends before that.)
+  gate_.Open();
+  EXPECT_TRUE(fw::Thread::WaitForAllThreadsToEnd(5000));
+  QCoreApplication::sendPostedEvents();
   EXPECT_TRUE(window.expired());
   EXPECT_EQ(Entries("backup"), Names{});
-  // The worker's picture connection went with it.
+  // The worker's connections went with it.
   EXPECT_TRUE(testsupport::WaitUntil([&] { return blog_->Server().OpenConnections() == 0; }, 2000));
   EXPECT_TRUE(reports_.empty()) << reports_.front();
 }
 
-const QuitCase kQuitCases[] = {
+const QuitWay kQuitWays[] = {
     {"CloseBox", [](Window1& w) { w.Widget()->close(); }},
     {"QuitItem",
      [](Window1&) {
        app::MainMenuBar::ImplicitInstance()->Child("FileMenu")->Child("FileQuit")->NativeAction()->trigger();
      }},
 };
-INSTANTIATE_TEST_SUITE_P(Ways, QuitDuringARun, ::testing::ValuesIn(kQuitCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+
+const WorkerState kWorkerStates[] = {
+    {"PictureHalfIn",
+     // The picture's body stops halfway and never goes on.
+     [](QuitDuringARun& t) {
+       const std::string jpeg = FixtureBlog::Jpeg(64, 48, 0x3366CC);
+       t.Blog().SetReply("/half.jpg",
+                         {LoopbackServer::Step::Send("HTTP/1.0 200 OK\r\nContent-Length: " +
+                                                     std::to_string(jpeg.size()) + "\r\n\r\n" +
+                                                     jpeg.substr(0, jpeg.size() / 2)),
+                          LoopbackServer::Step::Hang()});
+       t.Blog().SetPage(1, {t.Blog().Address("/half.jpg")});
+     },
+     [](QuitDuringARun& t) { return t.WasRequested("/half.jpg"); }},
+    {"NameLookupThatNeverAnswers",
+     [](QuitDuringARun& t) {
+       fw::NameResolver::SetFunction([&gate = t.TestGate()](const std::string&) {
+         gate.Pass();
+         return std::vector<std::string>{"127.0.0.1"};
+       });
+     },
+     [](QuitDuringARun& t) { return t.TestGate().Arrived() == 1; }},
+    {"ConvertingAPicture",
+     [](QuitDuringARun& t) {
+       t.Blog().AddPicture("/slow.jpg");
+       t.Blog().SetPage(1, {t.Blog().Address("/slow.jpg")});
+       app::SetPictureConversion([&gate = t.TestGate()](std::string bytes, const std::string&) {
+         gate.Pass();
+         return bytes;
+       });
+     },
+     [](QuitDuringARun& t) { return t.TestGate().Arrived() == 1; }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Ways, QuitDuringARun,
+                         ::testing::Combine(::testing::ValuesIn(kQuitWays), ::testing::ValuesIn(kWorkerStates)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).name) + "_" +
+                                  std::get<1>(info.param).name;
+                         });
 
 }  // namespace

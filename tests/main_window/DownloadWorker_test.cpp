@@ -11,14 +11,16 @@
 #include <ostream>
 #include <sstream>
 
-#include "framework/runtime/Clock.h"
 #include "framework/files/FolderItem.h"
-#include "framework/runtime/Int32.h"
-#include "framework/picture/Picture.h"
 #include "framework/files/SpecialFolder.h"
-#include "framework/text/Text.h"
+#include "framework/net/NameResolver.h"
+#include "framework/picture/Picture.h"
+#include "framework/runtime/Clock.h"
+#include "framework/runtime/Int32.h"
 #include "framework/runtime/Thread.h"
+#include "framework/text/Text.h"
 #include "tests/support/FixtureBlog.h"
+#include "tests/support/Gate.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Waiting.h"
 
@@ -77,7 +79,10 @@ class DownloadWorkerTest : public ::testing::Test {
     props_.picturename = "pic";
   }
   void TearDown() override {
+    gate_.Open();
     Stop();
+    EXPECT_TRUE(fw::Thread::WaitForAllThreadsToEnd(5000)) << "a thread outlived its test";
+    app::SetPictureConversion({});
     thread_.reset();
     blog_.reset();
     fw::FolderItem::SetNamedTempFilesForTests(false);
@@ -130,6 +135,7 @@ class DownloadWorkerTest : public ::testing::Test {
   std::unique_ptr<FixtureBlog> blog_;
   app::MainWindowProperties props_;
   std::shared_ptr<fw::Thread> thread_;
+  testsupport::Gate gate_;  // for stand-ins that do not come back until the test says so
 };
 
 // --- The page cycle ---
@@ -427,6 +433,111 @@ TEST_F(DownloadWorkerTest, StopWhileALargePictureIsWorkedOnLeavesItWholeOrAbsent
   EXPECT_TRUE(entries == Paths{} || entries == Paths{"pic-1.jpg"}) << ::testing::PrintToString(entries);
   if (!entries.empty()) ExpectPicture(Out() / "pic-1.jpg", 3000, 2000, 0x336699);
 }
+
+// --- Stop in every state of the worker ---
+
+// Where the worker stands when "Stop" comes: how to bring it there, and how
+// to see that it is there.
+class DownloadWorkerStop;
+struct StopCase {
+  const char* name;
+  std::function<void(DownloadWorkerStop&)> arrange;
+  std::function<bool(DownloadWorkerStop&)> inState;
+};
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+
+class DownloadWorkerStop : public DownloadWorkerTest, public ::testing::WithParamInterface<StopCase> {
+ public:
+  // Makes page 1 hold one "jpg" address.
+  void OnePicturePage(const std::string& path) {
+    blog_->AddPicture(path, 32, 24, 0x225588);
+    blog_->SetPage(1, {A(path)});
+  }
+  bool Requested(const std::string& path) const {
+    const Paths paths = blog_->RequestPaths();
+    return std::find(paths.begin(), paths.end(), path) != paths.end();
+  }
+  std::unique_ptr<FixtureBlog>& Blog() { return blog_; }
+  app::MainWindowProperties& Props() { return props_; }
+  std::shared_ptr<fw::ManualClock>& TestClock() { return clock_; }
+  testsupport::Gate& TestGate() { return gate_; }
+  fw::Thread& Worker() { return *thread_; }
+};
+
+// Stop returns while the stand-ins still hold the worker (it does not wait
+// for them), and once they let go the worker takes no further step: no
+// request, no number, no file, no connection left open.
+TEST_P(DownloadWorkerStop, TakesEffectAtOnceAndTheWorkerTakesNoFurtherStep) {
+  GetParam().arrange(*this);
+  Start();
+  ASSERT_TRUE(WaitUntil([&] { return GetParam().inState(*this); })) << "the worker did not get there";
+  RealPause(10);
+  const int32_t page = props_.Page, count = props_.count;
+  const Paths requests = blog_->RequestPaths();
+
+  Stop();
+  EXPECT_FALSE(thread_->IsRunning());
+  EXPECT_EQ(gate_.Passed(), 0) << "Stop waited for the stand-in";
+
+  gate_.Open();
+  clock_->Advance(3 * kPauseMs);
+  EXPECT_TRUE(fw::Thread::WaitForAllThreadsToEnd(5000)) << "the stopped worker did not end";
+  RealPause(20);
+  EXPECT_EQ(props_.Page, page);
+  EXPECT_EQ(props_.count, count);
+  EXPECT_EQ(blog_->RequestPaths(), requests);
+  EXPECT_EQ(Entries(), Paths{}) << "nothing of the stopped picture is saved";
+  EXPECT_TRUE(WaitUntil([&] { return blog_->Server().OpenConnections() == 0; }));
+}
+
+const StopCase kStopCases[] = {
+    {"WaitingForAPage",
+     [](DownloadWorkerStop& t) { t.Blog()->HoldPage(1); },
+     [](DownloadWorkerStop& t) { return t.Requested("/page/1"); }},
+    {"WaitingForAPicture",
+     [](DownloadWorkerStop& t) {
+       t.Blog()->SetPage(1, {t.Blog()->Address("/pics/hang.jpg")});
+       t.Blog()->SetReply("/pics/hang.jpg",
+                          {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 900\r\n\r\n\xFF\xD8"), Step::Hang()});
+     },
+     [](DownloadWorkerStop& t) { return t.Requested("/pics/hang.jpg"); }},
+    {"InATlsHandshake",
+     // A server that takes the connection and never answers the greeting.
+     [](DownloadWorkerStop& t) {
+       t.Props().url = "https://" + std::string(FixtureBlog::kHost) + ":" +
+                       std::to_string(t.Blog()->Server().Port());
+     },
+     [](DownloadWorkerStop& t) {
+       return t.Blog()->Server().Connections() == 1 &&
+              t.Worker().GetState() == fw::Thread::State::Waiting;
+     }},
+    {"InANameLookupThatNeverAnswers",
+     [](DownloadWorkerStop& t) {
+       fw::NameResolver::SetFunction([&gate = t.TestGate()](const std::string&) {
+         gate.Pass();
+         return std::vector<std::string>{"127.0.0.1"};
+       });
+       t.Blog()->SetPage(1, {});
+     },
+     [](DownloadWorkerStop& t) { return t.TestGate().Arrived() == 1; }},
+    {"ConvertingAPicture",
+     [](DownloadWorkerStop& t) {
+       t.OnePicturePage("/pics/slow.jpg");
+       app::SetPictureConversion([&gate = t.TestGate()](std::string bytes, const std::string&) {
+         gate.Pass();
+         return bytes;
+       });
+     },
+     [](DownloadWorkerStop& t) { return t.TestGate().Arrived() == 1; }},
+    {"InThePause",
+     [](DownloadWorkerStop& t) {
+       t.TestClock()->SetAutoAdvance(false);
+       t.Blog()->SetPage(1, {});
+     },
+     [](DownloadWorkerStop& t) { return t.Worker().GetState() == fw::Thread::State::Sleeping; }},
+};
+INSTANTIATE_TEST_SUITE_P(EveryState, DownloadWorkerStop, ::testing::ValuesIn(kStopCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- TLS ---
 

@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "framework/files/SpecialFolder.h"
+#include "framework/runtime/Clock.h"
 #include "framework/ui/MsgBox.h"
 #include "framework/ui/Window.h"
+#include "main_window/DownloadWorker.h"
 #include "main_window/Window1.h"
 #include "tests/support/FixtureBlog.h"
+#include "tests/support/Gate.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Waiting.h"
 
@@ -108,8 +111,13 @@ class FormTest : public ::testing::Test {
     w_ = Window1::Instance();
   }
   void TearDown() override {
-    // The worker holds the window while it runs: end it before the window goes.
+    // The worker holds the window while it runs: end it, and let its OS
+    // thread finish, before the window goes.
+    gate_.Open();
     if (Ref<fw::Thread> t = w_->Thread1()) t->Kill();
+    EXPECT_TRUE(fw::Thread::WaitForAllThreadsToEnd(5000)) << "a thread outlived its test";
+    app::SetPictureConversion({});
+    fw::SetClock(nullptr);
     w_.reset();
     fw::ReleaseImplicitWindowList();
     fw::ReleaseWindowLists();
@@ -137,6 +145,7 @@ class FormTest : public ::testing::Test {
   Ref<Window1> w_;
   std::vector<std::string> messages_;
   std::string addressAtMessage_;
+  testsupport::Gate gate_;  // for a picture conversion that takes as long as the test wants
 };
 
 TEST_F(FormTest, OpensIdleWithZeroInTheStartField) {
@@ -278,6 +287,49 @@ TEST_F(FormTest, StopEndsTheWorkerWhereItWaitsAndFreesTheForm) {
   Stop();
   ExpectControls(*w_, /*running=*/false);
   EXPECT_EQ(w_->Page, 2);
+}
+
+// "Stop" while the old worker still converts a picture, and "Go" at once:
+// the new run starts without waiting for the old thread, goes on from the
+// page after and numbers from the field again; the old picture is never saved.
+TEST_F(FormTest, GoRightAfterStopStartsANewRunWhileTheOldThreadStillConverts) {
+  fw::SetClock(std::make_shared<fw::ManualClock>(/*autoAdvance=*/true));
+  std::atomic<int> conversions{0};
+  app::SetPictureConversion([&](std::string bytes, const std::string&) {
+    if (++conversions == 1) gate_.Pass();  // the first picture takes as long as the test says
+    return bytes;
+  });
+  blog_->AddPicture("/one.jpg");
+  blog_->AddPicture("/two.jpg");
+  blog_->SetPage(1, {blog_->Address("/one.jpg")});
+  blog_->SetPage(2, {blog_->Address("/two.jpg")});
+  blog_->HoldPage(3);
+  Fill(blog_->BlogUrl(), "out", "pic", "5");
+
+  Go();
+  ASSERT_TRUE(WaitUntil([&] { return gate_.Arrived() == 1; }));
+  EXPECT_EQ(w_->Page, 1);
+  EXPECT_EQ(w_->count, 6);
+  Stop();
+  ExpectControls(*w_, /*running=*/false);
+  w_->TextField5()->SetText("20");
+  Go();
+  ExpectControls(*w_, /*running=*/true);
+  ASSERT_TRUE(blog_->WaitForRequest("/page/3")) << "the new run did not get on";
+  EXPECT_EQ(gate_.Passed(), 0) << "the new run waited for the old thread";
+  EXPECT_EQ(w_->Page, 3);
+  EXPECT_EQ(w_->count, 21);
+
+  gate_.Open();
+  Stop();
+  EXPECT_TRUE(fw::Thread::WaitForAllThreadsToEnd(5000));
+  EXPECT_EQ(conversions, 2);
+  EXPECT_EQ(blog_->RequestPaths(), (std::vector<std::string>{"/page/1", "/one.jpg", "/page/2", "/two.jpg", "/page/3"}));
+  std::vector<std::string> files;
+  for (const auto& e : stdfs::directory_iterator(Desktop() / "out")) files.push_back(e.path().filename());
+  EXPECT_EQ(files, std::vector<std::string>{"pic-21.jpg"}) << "the stopped picture was saved";
+  EXPECT_EQ(w_->Page, 3);
+  EXPECT_EQ(w_->count, 21);
 }
 
 TEST_F(FormTest, GoIsNotPressableDuringARun) {

@@ -5,12 +5,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "framework/runtime/Clock.h"
+#include "tests/support/Gate.h"
 #include "tests/support/Waiting.h"
 
 namespace {
 
+using testsupport::Gate;
 using testsupport::WaitUntil;
 
 struct Tracked {
@@ -22,9 +27,12 @@ struct Tracked {
 class ThreadTest : public ::testing::Test {
  protected:
   void TearDown() override {
+    gate_.Open();
     fw::Thread::KillAll();
+    EXPECT_TRUE(fw::Thread::WaitForAllThreadsToEnd(5000)) << "a thread outlived its test";
     fw::SetClock(nullptr);
   }
+  Gate gate_;
 };
 
 TEST_F(ThreadTest, CodeBetweenYieldPointsIsAtomicTowardsTheMainThread) {
@@ -68,8 +76,9 @@ TEST_F(ThreadTest, KillUnwindsAtTheNextYieldPointAndReleasesWhatItHeld) {
   EXPECT_EQ(alive, 1);
   t->Kill();
   const int after = steps;
-  EXPECT_EQ(alive, 0);
   EXPECT_FALSE(t->IsRunning());
+  // It unwinds on its own, after Kill has returned, and takes no step more.
+  EXPECT_TRUE(WaitUntil([&] { return alive == 0; }));
   WaitUntil([] { return false; }, 20);
   EXPECT_EQ(steps, after);
 }
@@ -163,6 +172,89 @@ TEST_F(ThreadTest, ObjectFreedWhenItsLastReferenceGoesWithTheRun) {
     t->Run();
   }
   EXPECT_TRUE(WaitUntil([&] { return weak.expired(); }));
+}
+
+// A worker in a section without the lock (a decode) when it is killed: Kill
+// returns without waiting, the thread runs nothing of its own after the
+// section, its result is dropped, and Run starts a new run at once.
+TEST_F(ThreadTest, KillDoesNotWaitForASectionAndRunStartsAfreshMeanwhile) {
+  std::atomic<int> starts{0}, alive{0}, afterSection{0};
+  auto t = std::make_shared<fw::Thread>();
+  t->SetRunHandler([&](fw::Thread&) {
+    const int run = ++starts;
+    Tracked held(&alive);
+    if (run == 1) {
+      const int result = fw::WithoutRuntimeLock([&] {
+        gate_.Pass();
+        return 42;
+      });
+      afterSection = result;
+    }
+    for (;;) fw::RuntimeBackgroundTask();
+  });
+  t->Run();
+  ASSERT_TRUE(WaitUntil([&] { return gate_.Arrived() == 1; }));
+  t->Kill();
+  EXPECT_FALSE(t->IsRunning());
+  EXPECT_EQ(t->GetState(), fw::Thread::State::NotRunning);
+
+  t->Run();
+  ASSERT_TRUE(WaitUntil([&] { return starts == 2; })) << "the new run did not start";
+  EXPECT_TRUE(t->IsRunning());
+  EXPECT_EQ(alive, 2) << "the old run is still in its section";
+
+  gate_.Open();
+  EXPECT_TRUE(WaitUntil([&] { return alive == 1; })) << "the old run did not unwind";
+  WaitUntil([] { return false; }, 20);
+  EXPECT_EQ(afterSection, 0) << "the killed run went on after its section";
+  EXPECT_EQ(starts, 2);
+  t->Kill();
+  EXPECT_TRUE(fw::Thread::WaitForAllThreadsToEnd(5000));
+  EXPECT_EQ(alive, 0);
+}
+
+// A killed worker that stood in the queue for the lock leaves it: the lock
+// goes on to the threads behind it, and the killed one never runs.
+TEST_F(ThreadTest, KilledWhileWaitingForTheLockItLeavesTheQueue) {
+  std::atomic<int> afterSection{0}, steps{0};
+  auto first = std::make_shared<fw::Thread>();
+  first->SetRunHandler([&](fw::Thread&) {
+    fw::WithoutRuntimeLock([&] { gate_.Pass(); });
+    ++afterSection;
+  });
+  first->Run();
+  ASSERT_TRUE(WaitUntil([&] { return gate_.Arrived() == 1; }));
+  // With the main thread holding the lock, the first worker comes out of its
+  // section and draws its ticket.
+  gate_.Open();
+  fw::RuntimeLock& lock = fw::RuntimeLock::Instance();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!lock.OthersWaiting() && std::chrono::steady_clock::now() < end) std::this_thread::yield();
+  ASSERT_TRUE(lock.OthersWaiting());
+  first->Kill();
+
+  auto second = std::make_shared<fw::Thread>();
+  second->SetRunHandler([&](fw::Thread&) {
+    for (;;) {
+      ++steps;
+      fw::RuntimeBackgroundTask();
+    }
+  });
+  second->Run();
+  EXPECT_TRUE(WaitUntil([&] { return steps > 20; })) << "the lock did not pass the given-up ticket";
+  EXPECT_TRUE(lock.HeldByMe());
+  EXPECT_EQ(afterSection, 0);
+  second->Kill();
+}
+
+TEST(RuntimeLockDeathTest, ReleasingALockNotHeldAborts) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        fw::RuntimeLock::Instance().Release();  // the test's main thread holds it
+        fw::RuntimeLock::Instance().Release();
+      },
+      "does not hold");
 }
 
 }  // namespace
