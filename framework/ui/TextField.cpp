@@ -53,16 +53,12 @@ FW_CHECKED_PROPERTY_THEN(TextField, bool, bool, Password, SetPassword, password_
 FW_CHECKED_PROPERTY_THEN(TextField, bool, bool, Border, SetBorder, border_,
                          if (Edit()) Edit()->setFrame(v))
 FW_CHECKED_GETTER(TextField, uint32_t, TextColor, textColor_)
-void TextField::SetTextColor(uint32_t rgb) {
-  CheckMainThread();
-  textColor_ = rgb & 0xFFFFFFu;
-  colorsSet_ = true;
-  ApplyColors();
-}
+void TextField::SetTextColor(uint32_t rgb) { SetColor(textColor_, rgb); }
 FW_CHECKED_GETTER(TextField, uint32_t, BackColor, backColor_)
-void TextField::SetBackColor(uint32_t rgb) {
+void TextField::SetBackColor(uint32_t rgb) { SetColor(backColor_, rgb); }
+void TextField::SetColor(uint32_t& slot, uint32_t rgb) {
   CheckMainThread();
-  backColor_ = rgb & 0xFFFFFFu;
+  slot = rgb & 0xFFFFFFu;  // colours are 24-bit RGB
   colorsSet_ = true;
   ApplyColors();
 }

@@ -70,6 +70,8 @@ class TextField : public TextControl {
 
  private:
   void ApplyColors();
+  // Stores rgb (its low 24 bits) in slot and shows the colours; main thread only.
+  void SetColor(uint32_t& slot, uint32_t rgb);
 
   std::string cueText_;
   bool readOnly_ = false, password_ = false, border_ = true;
