@@ -1,34 +1,39 @@
 // Times one page cycle of the download worker, without its pause: a 2 MB blog
-// page with ten 1280x1920 JPEG pictures, served from a loopback server,
-// fetched, its picture addresses extracted, each picture fetched, decoded,
-// stamped and saved at quality 100. The peer does the same work in the same
-// run with standard tools: curl for the page, grep for the addresses, and for
-// each picture curl | djpeg | cjpeg -quality 100 in a shell loop. Best of N
-// runs each; the main thread's longest wait for the runtime lock during one
-// more cycle of ours is shown beside.
+// page served from a loopback server, fetched, its picture addresses
+// extracted, each picture fetched, decoded, stamped and saved at quality 100
+// (written whole, flushed, then named). Two pages: 200 pictures of 640x480,
+// and 10 of 1280x1920.
+//
+// The peer does the same work plainly in this process, one step after
+// another: libcurl for each GET (HTTP/1.0, a new connection each time), the
+// same three patterns on PCRE2-JIT for the addresses, libjpeg-turbo for
+// decode and encode at quality 100, and the same durable write (an unnamed
+// file, written, flushed, linked under its name, the folder flushed). A
+// third figure is decode + encode alone on the same bytes in memory. All run
+// in turns, the first side changing from run to run; the saved bytes of ours
+// and the peer are compared.
 //
 // Usage: bench_page_cycle [runs]
-#include <spawn.h>
-#include <stdlib.h>
-#include <sys/wait.h>
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QImage>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/PairedRatios.h"
 #include "bench/PathServer.h"
+#include "bench/PcrePeer.h"
 #include "bench/PhotoLike.h"
+#include "bench/TurboPeer.h"
 #include "framework/runtime/Clock.h"
-#include "framework/files/FolderItem.h"
-#include "framework/picture/MemoryBlock.h"
 #include "framework/picture/Picture.h"
 #include "framework/runtime/RuntimeLock.h"
 #include "framework/files/SpecialFolder.h"
@@ -36,15 +41,11 @@
 #include "main_window/DownloadWorker.h"
 #include "main_window/MainWindowProperties.h"
 
-extern char** environ;
-
 namespace {
 
 namespace stdfs = std::filesystem;
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr int kPictures = 10;
-constexpr int kWidth = 1280, kHeight = 1920;
 constexpr size_t kPageBytes = 2 * 1024 * 1024;
 
 double Ms(SteadyClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -56,7 +57,7 @@ std::string PhotoLikeJpeg(int w, int h, unsigned seed) {
   return pic.Encode(fw::Picture::kFormatJPEG, 90);
 }
 
-// A blog page of about kPageBytes: posts of text and links, with the ten
+// A blog page of about kPageBytes: posts of text and links, with the
 // picture tags spread through it.
 std::string BlogPage(const std::vector<std::string>& pictureUrls) {
   const std::string post =
@@ -79,80 +80,102 @@ std::string BlogPage(const std::vector<std::string>& pictureUrls) {
 
 // One cycle of ours into a new folder; the time from the start of the worker
 // to its request for the next page.
-double RunOurs(PathServer& server, const std::string& folder, double* longestLockWaitMs) {
+double RunOurs(PathServer& server, const std::string& pagePath, const std::string& heldPath,
+               const std::string& folder, int pictures) {
   app::MainWindowProperties props;
   props.url = server.Url();
   props.folder = folder;
   props.picturename = "pic";
+  props.Page = std::stoi(pagePath.substr(pagePath.rfind('/') + 1)) - 1;
   auto thread = std::make_shared<fw::Thread>();
   thread->SetRunHandler([&props](fw::Thread& t) { app::RunDownloadWorker(props, t); });
   const size_t heldBefore = server.HeldCount();
   const auto t0 = SteadyClock::now();
   thread->Run();
   SteadyClock::time_point t1;
-  if (!longestLockWaitMs) {
-    fw::RuntimeLock::Unlocked unlocked;
-    t1 = server.WaitForHeld(heldBefore + 1);
-  } else {
-    // Come back to the lock every millisecond, as an event loop with work would.
-    double longest = 0;
-    while (server.HeldCount() <= heldBefore) {
-      const auto w0 = SteadyClock::now();
-      {
-        fw::RuntimeLock::Unlocked unlocked;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-      longest = std::max(longest, Ms(SteadyClock::now() - w0) - 1.0);
-    }
-    *longestLockWaitMs = longest;
+  {
     fw::RuntimeLock::Unlocked unlocked;
     t1 = server.WaitForHeld(heldBefore + 1);
   }
   thread->Suspend();
   thread->Kill();
-  if (props.count != kPictures) {
-    std::fprintf(stderr, "the worker took up %d pictures, not %d\n", props.count, kPictures);
+  (void)heldPath;
+  if (props.count != pictures) {
+    std::fprintf(stderr, "the worker took up %d pictures, not %d\n", props.count, pictures);
     std::exit(1);
   }
   return Ms(t1 - t0);
 }
 
-int RunShell(const std::string& script) {
-  const char* argv[] = {"bash", "-c", script.c_str(), nullptr};
-  pid_t pid;
-  if (posix_spawnp(&pid, "bash", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+size_t Append(char* data, size_t size, size_t n, void* out) {
+  static_cast<std::string*>(out)->append(data, size * n);
+  return size * n;
 }
 
-double RunPeer(PathServer& server, const stdfs::path& dir) {
-  stdfs::create_directories(dir);
-  const std::string d = "'" + dir.string() + "'";
-  const std::string script =
-      "set -e -o pipefail\n"
-      "curl --http1.0 -s -f -o " + d + "/page.html '" + server.Url("/page/1") + "'\n"
-      "n=0\n"
-      "for u in $(grep -oE 'src=\"[^\"]+jpg\"' " + d + "/page.html | cut -d'\"' -f2); do\n"
-      "  n=$((n+1))\n"
-      "  curl --http1.0 -s -f \"$u\" | djpeg | cjpeg -quality 100 > " + d + "/pic-$n.jpg\n"
-      "done\n"
-      "rm " + d + "/page.html\n"
-      "test $n -eq " + std::to_string(kPictures) + "\n";
-  const auto t0 = SteadyClock::now();
-  const int rc = RunShell(script);
-  const double ms = Ms(SteadyClock::now() - t0);
-  if (rc != 0) {
-    std::fprintf(stderr, "the peer failed (curl and libjpeg-turbo-progs installed?)\n");
-    std::exit(1);
+// The same durable write as the program's: an unnamed file in the folder,
+// written whole and flushed, then linked under its name; the folder flushed.
+bool DurableWrite(int dirFd, const std::string& name, const std::string& bytes) {
+  const int fd = openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    ok = n > 0;
+    if (ok) done += size_t(n);
   }
-  return ms;
+  ok = ok && fsync(fd) == 0;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  ok = ok && linkat(AT_FDCWD, self.c_str(), dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  close(fd);
+  return ok && fsync(dirFd) == 0;
 }
 
-uintmax_t FolderBytes(const stdfs::path& dir) {
-  uintmax_t total = 0;
-  for (const auto& e : stdfs::directory_iterator(dir)) total += e.file_size();
-  return total;
+// The plain peer; the number of pictures saved is checked by the caller.
+double RunPeer(CURL* curl, TurboPeer& codec, DirectPcre& pcre, const std::string& pageUrl,
+               const stdfs::path& dir) {
+  stdfs::create_directories(dir);
+  const auto t0 = SteadyClock::now();
+  std::string body;
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(curl, CURLOPT_URL, pageUrl.c_str());
+  if (curl_easy_perform(curl) != CURLE_OK) std::exit(1);
+  const std::vector<std::string> addresses = pcre.Extract(body);
+  const int dirFd = open(dir.c_str(), O_DIRECTORY | O_RDONLY | O_CLOEXEC);
+  int n = 0;
+  for (const std::string& a : addresses) {
+    if (a.size() < 3 || a.compare(a.size() - 3, 3, "jpg") != 0) continue;
+    ++n;
+    body.clear();
+    curl_easy_setopt(curl, CURLOPT_URL, a.c_str());
+    if (curl_easy_perform(curl) != CURLE_OK) continue;
+    const std::string out = codec.Reencode(body, 100);
+    if (!out.empty()) DurableWrite(dirFd, "pic-" + std::to_string(n) + ".jpg", out);
+  }
+  close(dirFd);
+  return Ms(SteadyClock::now() - t0);
+}
+
+double CodecAlone(TurboPeer& codec, const std::vector<std::string>& jpegs) {
+  const auto t0 = SteadyClock::now();
+  for (const std::string& j : jpegs)
+    if (codec.Reencode(j, 100).empty()) std::exit(1);
+  return Ms(SteadyClock::now() - t0);
+}
+
+std::vector<std::string> FolderFiles(const stdfs::path& dir) {
+  std::vector<std::string> files;
+  for (const auto& e : stdfs::directory_iterator(dir)) files.push_back(e.path().filename());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+bool SameFiles(const stdfs::path& a, const stdfs::path& b) {
+  const std::vector<std::string> fa = FolderFiles(a), fb = FolderFiles(b);
+  if (fa != fb) return false;
+  for (const std::string& f : fa) {
+    if (stdfs::file_size(a / f) != stdfs::file_size(b / f)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -160,7 +183,8 @@ uintmax_t FolderBytes(const stdfs::path& dir) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   fw::RuntimeLock::Instance().Acquire();
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 7;
+  curl_global_init(CURL_GLOBAL_DEFAULT);
 
   char tmpl[] = "/tmp/bench_page_cycle-XXXXXX";
   if (!mkdtemp(tmpl)) return 1;
@@ -170,43 +194,66 @@ int main(int argc, char** argv) {
   fw::SetClock(std::make_shared<fw::ManualClock>(/*autoAdvance=*/true));
 
   PathServer server;
-  std::vector<std::string> urls;
-  size_t pictureBytes = 0;
-  for (int i = 1; i <= kPictures; ++i) {
-    const std::string path = "/pics/" + std::to_string(i) + ".jpg";
-    std::string jpeg = PhotoLikeJpeg(kWidth, kHeight, static_cast<unsigned>(i));
-    pictureBytes += jpeg.size();
-    server.Serve(path, std::move(jpeg));
-    urls.push_back(server.Url(path));
+  CURL* curl = curl_easy_init();
+  curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
+  curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+  TurboPeer codec;
+  DirectPcre pcre;
+
+  struct Scenario {
+    const char* name;
+    int pictures, w, h;
+    int page;  // served at /page/<page>; /page/<page + 1> is held
+    double targetPlain, targetCodec;
+  };
+  const Scenario scenarios[] = {{"200 pictures of 640x480", 200, 640, 480, 1, 0.9, 1.5},
+                                {"10 pictures of 1280x1920", 10, 1280, 1920, 3, 0, 0}};
+  std::printf("one page cycle (pause left out), ours and the peers in turns\n");
+  for (const Scenario& sc : scenarios) {
+    std::vector<std::string> urls, jpegs;
+    size_t pictureBytes = 0;
+    for (int i = 1; i <= sc.pictures; ++i) {
+      const std::string path = "/pics/" + std::to_string(sc.page) + "/" + std::to_string(i) + ".jpg";
+      jpegs.push_back(PhotoLikeJpeg(sc.w, sc.h, static_cast<unsigned>(i)));
+      pictureBytes += jpegs.back().size();
+      server.Serve(path, jpegs.back());
+      urls.push_back(server.Url(path));
+    }
+    const std::string page = BlogPage(urls);
+    const std::string pagePath = "/page/" + std::to_string(sc.page);
+    server.Serve(pagePath, page);
+    server.Hold("/page/" + std::to_string(sc.page + 1));
+
+    PairedRatios plain, alone;
+    for (int r = 0; r < runs; ++r) {
+      const std::string folder = "ours-" + std::to_string(sc.page) + "-" + std::to_string(r);
+      const stdfs::path peerDir = dir / ("peer-" + std::to_string(sc.page) + "-" + std::to_string(r));
+      double ours = 0, peer = 0, codecMs = 0;
+      for (int side = 0; side < 3; ++side) {
+        switch ((side + r) % 3) {
+          case 0: ours = RunOurs(server, pagePath, "", folder, sc.pictures); break;
+          case 1: peer = RunPeer(curl, codec, pcre, server.Url(pagePath), peerDir); break;
+          default: codecMs = CodecAlone(codec, jpegs); break;
+        }
+      }
+      if (FolderFiles(peerDir).size() != size_t(sc.pictures) ||
+          !SameFiles(dir / "Desktop" / folder, peerDir)) {
+        std::fprintf(stderr, "%s: ours and the peer saved different files\n", sc.name);
+        return 1;
+      }
+      stdfs::remove_all(dir / "Desktop" / folder);
+      stdfs::remove_all(peerDir);
+      plain.Add(ours, peer);
+      alone.Add(ours, codecMs);
+    }
+    std::printf("%s: %zu-byte page, %zu bytes of pictures\n", sc.name, page.size(), pictureBytes);
+    plain.Print("  vs plain libcurl+PCRE2+TurboJPEG", "ms", sc.targetPlain);
+    alone.Print("  vs decode+encode alone", "ms", sc.targetCodec);
   }
-  const std::string page = BlogPage(urls);
-  server.Serve("/page/1", page);
-  server.Hold("/page/2");
 
-  double ours = 1e18, peer = 1e18;
-  uintmax_t oursBytes = 0, peerBytes = 0;
-  for (int r = 0; r < runs; ++r) {
-    const std::string folder = "ours-" + std::to_string(r);
-    ours = std::min(ours, RunOurs(server, folder, nullptr));
-    oursBytes = FolderBytes(dir / "Desktop" / folder);
-    stdfs::remove_all(dir / "Desktop" / folder);
-
-    const stdfs::path peerDir = dir / ("peer-" + std::to_string(r));
-    peer = std::min(peer, RunPeer(server, peerDir));
-    peerBytes = FolderBytes(peerDir);
-    stdfs::remove_all(peerDir);
-  }
-  double longestWait = 0;
-  RunOurs(server, "latency", &longestWait);
-
-  std::printf("one page cycle: %zu-byte page, %d pictures of %dx%d (%zu bytes), best of %d runs\n",
-              page.size(), kPictures, kWidth, kHeight, pictureBytes, runs);
-  std::printf("%-34s %10s %12s\n", "", "ms", "bytes saved");
-  std::printf("%-34s %10.1f %12ju\n", "ours (worker, pause left out)", ours, oursBytes);
-  std::printf("%-34s %10.1f %12ju\n", "peer (curl, grep, djpeg | cjpeg)", peer, peerBytes);
-  std::printf("ratio ours/peer: %.2f\n", ours / peer);
-  std::printf("main thread's longest wait for the runtime lock in a cycle: %.1f ms\n", longestWait);
-
+  curl_easy_cleanup(curl);
+  curl_global_cleanup();
   fw::SetClock(nullptr);
   fw::SpecialFolder::SetDesktopForTests("");
   stdfs::remove_all(dir);

@@ -318,7 +318,9 @@ int main(int argc, char** argv) {
   for (int r = 0; r < rounds; ++r) {
     for (const State& s : states) {
       ResetWatch();
-      Go(*w, s, "stop");
+      // A folder of its own: a picture saved just before a Stop must not
+      // make the next state's picture an existing file that is skipped.
+      Go(*w, s, "stop-" + std::to_string(r) + "-" + std::to_string(&s - states.data()));
       const auto deadline = SteadyClock::now() + std::chrono::seconds(30);
       lock.Release();  // the main thread idles, as its event loop does
       bool there = false;

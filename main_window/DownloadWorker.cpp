@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/files/FileWriteQueue.h"
 #include "framework/files/FolderItem.h"
 #include "framework/picture/Graphics.h"
 #include "framework/net/HTTPSocket.h"
@@ -57,13 +58,14 @@ std::string DecodeStampEncode(std::string bytes, const std::string& watermark) {
   return picture->Encode(fw::Picture::kFormatJPEG, kSaveQuality);
 }
 
-// One "jpg" address: takes up the next number, fetches the picture and saves
-// it in folder. Nothing is saved when the download is not whole (cut short,
-// reset, timed out, past the cap, or an address that cannot be sent), the
-// picture does not decode, the file name gives no item in the folder or a file
-// of that name exists already; the number is used up all the same.
+// One "jpg" address: takes up the next number, fetches the picture and hands
+// it to writer to be saved in folder. Nothing is saved when the download is
+// not whole (cut short, reset, timed out, past the cap, or an address that
+// cannot be sent), the picture does not decode, the file name gives no item
+// in the folder or a file of that name exists already; the number is used up
+// all the same.
 void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::FolderItem& folder,
-                 const std::string& address) {
+                 const std::string& address, fw::FileWriteQueue& writer) {
   props.count = fw::AddWrap(props.count, 1);
   std::string bytes = client.Get(address, kRequestTimeoutSeconds);
   // Part of a picture can decode as a whole one with a blank end; only a
@@ -81,11 +83,13 @@ void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::
   // its result: nothing is saved and the worker takes no further step.
   PictureConversion convert = ConversionSlot();
   if (!convert) convert = DecodeStampEncode;
-  const std::string encoded =
+  std::string encoded =
       fw::WithoutRuntimeLock([&] { return convert(std::move(bytes), watermark); });
   if (encoded.empty()) return;
-  // Written whole under its name or not at all; an existing file is never replaced.
-  target->WriteNewFile(encoded);
+  // Written whole under its name or not at all, and an existing file is
+  // never replaced; the writing goes on while the next picture is fetched.
+  if (!writer.HasRoom()) fw::WithoutRuntimeLock([&] { writer.WaitForRoom(); });
+  writer.Submit(target, std::move(encoded));
 }
 
 }  // namespace
@@ -95,6 +99,9 @@ void SetPictureConversion(PictureConversion conversion) { ConversionSlot() = std
 PictureConversion RealPictureConversion() { return DecodeStampEncode; }
 
 void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread) {
+  // Pictures handed over are written even when the worker is killed: its end
+  // waits for them.
+  fw::FileWriteQueue writer;
   for (;;) {
     props.Page = fw::AddWrap(props.Page, 1);
     const auto pageClient = std::make_shared<fw::HTTPSocket>();
@@ -112,11 +119,13 @@ void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread) {
     for (int32_t i = 0; i <= fw::Ubound(addresses); ++i) {
       const std::string& address = fw::At(addresses, i);
       if (outputFolder && fw::StrEq(fw::Right(address, 3), "jpg")) {
-        TakePicture(props, *pictureClient, *outputFolder, address);
+        TakePicture(props, *pictureClient, *outputFolder, address, writer);
       }
       fw::RuntimeBackgroundTask();
     }
 
+    // Every picture of the page is on disk before the pause.
+    fw::WithoutRuntimeLock([&] { writer.WaitAll(); });
     thread.Sleep(kPauseMs, false);
     fw::RuntimeBackgroundTask();
   }

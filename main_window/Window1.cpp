@@ -279,14 +279,25 @@ void Window1::PushButton3_Action(fw::PushButton&) { fw::NonNil(Window2::Instance
 void Window1::Thread1_Run(fw::Thread& thread) { RunDownloadWorker(*this, thread); }
 
 // The progress line: the number of items in the output folder on the Desktop
-// (0 while the folder is not there yet). Raises NilObjectException when there
-// is no Desktop, no item for the folder name or no label; the line then keeps
-// its text.
+// (0 while the folder is not there yet). The figure is the folder's exact
+// count as of its last change; a big folder is counted off the main thread, so
+// until its first count lands the line keeps its text. Raises
+// NilObjectException when there is no Desktop, no item for the folder name or
+// no label; the line then keeps its text.
 void Window1::Timer2_Action(fw::Timer&) {
   const fw::Ref<fw::FolderItem> desktop = fw::SpecialFolder::Desktop();
   const fw::Ref<fw::FolderItem> output = fw::NonNil(desktop).Child(folder);
-  const int32_t items = fw::NonNil(output).Count();
+  const std::string& path = fw::NonNil(output).NativePath();
+  if (!progressCount_)
+    progressCount_ = std::make_unique<fw::FolderCounter>([this] { ProgressCountLanded(); });
+  const int32_t items = progressCount_->Count(path);
+  if (items < 0) return;
   fw::NonNil(Label1()).SetText("Pictures saved: " + fw::Str(items));
+}
+
+void Window1::ProgressCountLanded() {
+  const fw::Ref<fw::Timer> timer = Timer2();
+  if (timer && timer->Enabled() && timer->Mode() != fw::Timer::kModeOff) timer->CallAction();
 }
 
 // The idle form: count 0, no progress line, no "Stop", no timer, and the

@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "framework/classes/ClassRecord.h"
+#include "framework/ui/FolderCounter.h"
 #include "framework/ui/Label.h"
 #include "framework/runtime/Nil.h"
 #include "framework/ui/PaneChild.h"
@@ -109,6 +111,12 @@ class Window1 : public fw::Window, public MainWindowProperties {
   // (text kinds) and its table applied, each step on what the registry gives.
   template <class T>
   void MakeVisible(std::string_view name, const std::string& table);
+  // A count of the output folder made off the main thread has landed: the
+  // progress line is rewritten at once while the timer runs.
+  void ProgressCountLanded();
+
+  // Keeps the output folder's item count for Timer2_Action; made at its first use.
+  std::unique_ptr<fw::FolderCounter> progressCount_;
 };
 
 // The worker member: a cooperative thread placed on the window.

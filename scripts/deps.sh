@@ -6,10 +6,10 @@ set -euo pipefail
 # Building and running the program; xdg-utils opens the about window's pages,
 # ca-certificates lets "https://" addresses be checked.
 PACKAGES=(build-essential cmake pkg-config qt6-base-dev libpcre2-dev libssl-dev
-          ca-certificates xdg-utils)
+          libturbojpeg0-dev ca-certificates xdg-utils)
 if [ "${1:-test}" != run ]; then
   # The tests, and the peers the benchmark programs measure against.
-  PACKAGES+=(libgtest-dev libgmock-dev googletest python3 curl libjpeg-turbo-progs)
+  PACKAGES+=(libgtest-dev libgmock-dev googletest python3 curl libjpeg-turbo-progs libcurl4-openssl-dev)
 fi
 missing=()
 for p in "${PACKAGES[@]}"; do

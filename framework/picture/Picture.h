@@ -22,19 +22,24 @@ class Picture {
   // A new picture of width x height pixels, all white; sizes below 1 are
   // taken as 1.
   Picture(int32_t width, int32_t height);
-  // A picture holding image (converted to 32-bit RGB); a null image gives a
-  // 1x1 white picture. Transparency in image becomes a mask and the picture
-  // has transparency of its own: translucent pixels keep their colour, fully
+  // A picture holding image: 32-bit and 24-bit RGB share image's pixels,
+  // other formats are converted to 32-bit RGB; a null image gives a 1x1 white
+  // picture. Transparency in image becomes a mask and the picture has
+  // transparency of its own: translucent pixels keep their colour, fully
   // transparent ones are white.
   explicit Picture(const QImage& image);
   ~Picture();
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;
 
-  // The decoded picture; Nil when the bytes do not decode (empty, cut off, not
-  // a picture) or the picture is too large to decode safely (over 256 MB of
-  // pixels, judged from its header before decoding). Touches no shared state,
-  // so it may run without the runtime lock.
+  // The decoded picture; Nil when the bytes do not decode (empty, damaged, not
+  // a picture), when the decoder finds data missing (a JPEG whose scan data
+  // ends early; a PNG, GIF or BMP cut short) or the picture is too large to
+  // decode safely (over 256 MB of pixels, judged from its header before
+  // decoding). A JPEG that is whole but for its end marker decodes. JPEGs
+  // decode to 24-bit RGB in a pixel buffer reused from picture to picture;
+  // other formats to 32-bit RGB. Touches no shared runtime state, so it may
+  // run without the runtime lock.
   static Ref<Picture> FromData(const MemoryBlock& data);
   // Same as FromData on the bytes of the file at path; Nil when it cannot be
   // read or does not decode.
@@ -58,7 +63,7 @@ class Picture {
   // True for a picture that is another picture's mask; never fails.
   bool IsMask() const { return isMask_; }
 
-  // The pixels as they are (32-bit RGB, no alpha); never fails.
+  // The pixels as they are (32-bit or 24-bit RGB, no alpha); never fails.
   const QImage& Image() const;
   // The same pixels for drawing into them; never fails.
   QImage& MutableImage();
@@ -78,6 +83,11 @@ class Picture {
   bool Save(const Ref<FolderItem>& target, int32_t format, int32_t quality);
 
  private:
+  Picture() = default;
+  void TakeOver(QImage image);
+  static bool DecodeJpeg(const unsigned char* bytes, size_t size, Ref<Picture>* out);
+  static Ref<Picture> DecodeOther(const MemoryBlock& data);
+
   QImage image_;
   Ref<fw::Graphics> graphics_;
   Ref<Picture> mask_;

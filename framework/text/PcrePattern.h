@@ -31,6 +31,8 @@ class PcrePattern {
   uint32_t Pairs() const { return pairs_; }
 
   const std::string& Pattern() const { return pattern_; }
+  // The engine it was compiled with; never fails.
+  const PcreEngine& Engine() const { return *engine_; }
   uint32_t Flags() const { return flags_; }
   // True when the JIT took the pattern (searches then run its machine code).
   bool HasJit() const { return jit_; }

@@ -1,6 +1,7 @@
 #include "framework/text/RegEx.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "framework/text/PcreEngine.h"
 #include "framework/text/PcrePattern.h"
@@ -11,12 +12,61 @@ namespace {
 
 // How many compiled (pattern, options) pairs one RegEx keeps.
 constexpr size_t kCacheSize = 8;
+// How many compiled patterns wait in the shared pool for the next RegEx.
+constexpr size_t kPoolSize = 16;
+
+bool SameEngine(const PcreEngine& a, const PcreEngine& b) {
+  return a.compile == b.compile && a.codeFree == b.codeFree && a.errorMessage == b.errorMessage &&
+         a.jitCompile == b.jitCompile && a.jitMatch == b.jitMatch && a.match == b.match &&
+         a.matchDataCreate == b.matchDataCreate && a.matchDataFree == b.matchDataFree &&
+         a.ovectorPointer == b.ovectorPointer && a.ovectorCount == b.ovectorCount;
+}
+
+// Compiled patterns of RegEx objects that are gone, for the next RegEx that
+// asks for the same pattern and options with the same engine: compiling and
+// handing a pattern to the JIT costs more than many a search. Each pattern
+// belongs to one RegEx at a time.
+class PatternPool {
+ public:
+  static PatternPool& Instance() {
+    static PatternPool* pool = new PatternPool;  // outlives every RegEx
+    return *pool;
+  }
+  std::unique_ptr<PcrePattern> Take(const PcreEngine& engine, const std::string& pattern,
+                                    uint32_t flags) {
+    std::lock_guard g(m_);
+    for (auto it = patterns_.end(); it != patterns_.begin();) {
+      --it;
+      if ((*it)->Flags() == flags && (*it)->Pattern() == pattern && SameEngine((*it)->Engine(), engine)) {
+        std::unique_ptr<PcrePattern> p = std::move(*it);
+        patterns_.erase(it);
+        return p;
+      }
+    }
+    return nullptr;
+  }
+  void Give(std::unique_ptr<PcrePattern> p) {
+    std::unique_ptr<PcrePattern> dropped;  // freed outside the lock
+    std::lock_guard g(m_);
+    if (patterns_.size() >= kPoolSize) {
+      dropped = std::move(patterns_.front());
+      patterns_.erase(patterns_.begin());
+    }
+    patterns_.push_back(std::move(p));
+  }
+
+ private:
+  std::mutex m_;
+  std::vector<std::unique_ptr<PcrePattern>> patterns_;  // guarded by m_; most recent last
+};
 
 }  // namespace
 
 RegEx::RegEx() : options_(std::make_shared<RegExOptions>()) {}
 
-RegEx::~RegEx() = default;
+RegEx::~RegEx() {
+  for (auto& p : cache_) PatternPool::Instance().Give(std::move(p));
+}
 
 PcrePattern& RegEx::Compiled() {
   const uint32_t flags = options_->CompileFlags();
@@ -31,8 +81,12 @@ PcrePattern& RegEx::Compiled() {
     return *cache_.back();
   }
   if (!engine_) engine_ = PcreEngine::Load();
-  auto compiled = std::make_unique<PcrePattern>(engine_, SearchPattern, flags);
-  if (cache_.size() >= kCacheSize) cache_.erase(cache_.begin());
+  std::unique_ptr<PcrePattern> compiled = PatternPool::Instance().Take(*engine_, SearchPattern, flags);
+  if (!compiled) compiled = std::make_unique<PcrePattern>(engine_, SearchPattern, flags);
+  if (cache_.size() >= kCacheSize) {
+    PatternPool::Instance().Give(std::move(cache_.front()));
+    cache_.erase(cache_.begin());
+  }
   cache_.push_back(std::move(compiled));
   return *cache_.back();
 }

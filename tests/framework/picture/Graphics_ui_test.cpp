@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <atomic>
 
+#include "framework/picture/MemoryBlock.h"
 #include "framework/picture/Picture.h"
 #include "framework/runtime/Thread.h"
 #include "tests/support/Waiting.h"
@@ -47,6 +49,34 @@ QImage White() {
   QImage img(200, 80, QImage::Format_RGB32);
   img.fill(Qt::white);
   return img;
+}
+
+// A decoded JPEG keeps its 24-bit pixels; the text is drawn into that very
+// buffer, as on any other picture.
+TEST(GraphicsText, DrawsIntoADecodedJpegInPlace) {
+  QImage black(200, 80, QImage::Format_RGB32);
+  black.fill(Qt::black);
+  QByteArray jpeg;
+  QBuffer buffer(&jpeg);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(black.save(&buffer, "jpeg", 100));
+  auto pic = fw::Picture::FromData(fw::MemoryBlock(jpeg.toStdString()));
+  ASSERT_TRUE(pic);
+  const uchar* pixels = pic->Image().constBits();
+  const QImage before = pic->Image().copy();
+  auto g = pic->Graphics();
+  g->SetForeColor(0xFFFFFF);
+  g->SetBold(true);
+  g->SetTextFont("Helvetica");
+  g->SetTextUnit(fw::FontUnits::Points);
+  g->SetTextSize(16.0);
+  g->DrawString("HHHH", 5, 20, 0, false);
+  EXPECT_EQ(pic->Image().constBits(), pixels);
+  EXPECT_EQ(pic->Image().format(), QImage::Format_RGB888);
+  const QRect ink = Ink(before, pic->Image());
+  EXPECT_FALSE(ink.isEmpty());
+  EXPECT_LE(ink.bottom(), 21);
+  EXPECT_GE(ink.left(), 5);
 }
 
 TEST(GraphicsText, EmptyTextTouchesNoPixel) {

@@ -65,6 +65,72 @@ std::string WithJpegSize(std::string jpeg, int w, int h) {
   return jpeg;
 }
 
+// A GIF of img's pixels in one picture, grey levels of its red channel in a
+// 256-entry table. The picture's codes are written plainly, 9 bits each, with
+// a clear code often enough that the code width never grows. trailer adds the
+// closing byte.
+std::string Gif(const QImage& img, bool trailer = true) {
+  const int w = img.width(), h = img.height();
+  std::string g = "GIF89a";
+  auto put16 = [&](int v) { g += char(v & 0xFF); g += char(v >> 8); };
+  put16(w);
+  put16(h);
+  g += char(0xF7);  // a global table of 256 entries
+  g += '\0';
+  g += '\0';
+  for (int i = 0; i < 256; ++i) g += std::string(3, char(i));
+  g += ',';
+  put16(0);
+  put16(0);
+  put16(w);
+  put16(h);
+  g += '\0';
+  g += char(8);  // code size
+  std::string data;
+  uint32_t acc = 0;
+  int bits = 0;
+  auto code = [&](int c) {
+    acc |= uint32_t(c) << bits;
+    bits += 9;
+    while (bits >= 8) {
+      data += char(acc & 0xFF);
+      acc >>= 8;
+      bits -= 8;
+    }
+  };
+  int sinceClear = 0;
+  code(256);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      if (sinceClear == 250) {
+        code(256);
+        sinceClear = 0;
+      }
+      code(qRed(img.pixel(x, y)));
+      ++sinceClear;
+    }
+  code(257);
+  if (bits > 0) data += char(acc & 0xFF);
+  for (size_t i = 0; i < data.size(); i += 255) {
+    const size_t n = std::min<size_t>(255, data.size() - i);
+    g += char(n);
+    g += data.substr(i, n);
+  }
+  g += '\0';
+  if (trailer) g += ';';
+  return g;
+}
+
+// A JPEG with an EXIF block whose orientation tag is orientation.
+std::string WithExifOrientation(const std::string& jpeg, int orientation) {
+  std::string tiff = std::string("MM\0\x2A\0\0\0\x08", 8) + std::string("\0\x01", 2) +
+                     std::string("\x01\x12\0\x03\0\0\0\x01", 8) + char(0) + char(orientation) +
+                     std::string(2, '\0') + std::string(4, '\0');
+  std::string body = std::string("Exif\0\0", 6) + tiff;
+  const size_t len = body.size() + 2;
+  return jpeg.substr(0, 2) + "\xFF\xE1" + char(len >> 8) + char(len & 0xFF) + body + jpeg.substr(2);
+}
+
 class InTempFolder : public ::testing::Test {
  protected:
   fw::Ref<fw::FolderItem> Item(const std::string& name) {
@@ -120,15 +186,24 @@ TEST_P(PictureUndecodable, GivesNil) {
 std::vector<BadData> BadDataCases() {
   const std::string jpeg = Encoded(PhotoLike(200, 150), "jpeg");
   const std::string png = Encoded(PhotoLike(200, 150), "png");
+  const std::string gif = Gif(PhotoLike(200, 150));
+  const std::string bmp = Encoded(PhotoLike(200, 150), "bmp");
   return {
       {"empty", ""},
       {"text", "<html><body>404 Not Found</body></html>"},
       {"binary noise", std::string("\x01\x02\xFF\x00\x7F garbage", 14)},
       {"jpeg cut in its data", jpeg.substr(0, jpeg.size() / 2)},
-      {"jpeg without its end marker", jpeg.substr(0, jpeg.size() - 2)},
+      {"jpeg cut near its end", jpeg.substr(0, jpeg.size() - 40)},
+      {"jpeg cut after its first scan byte", jpeg.substr(0, jpeg.find("\xFF\xDA") + 20)},
       {"jpeg headers only", jpeg.substr(0, 300)},
       {"jpeg start marker only", jpeg.substr(0, 3)},
       {"png cut in half", png.substr(0, png.size() / 2)},
+      {"png cut before its last data", png.substr(0, png.size() - 20)},
+      {"gif cut in its data", gif.substr(0, gif.size() / 2)},
+      {"gif cut before its end block", gif.substr(0, gif.size() - 2)},
+      {"gif header only", gif.substr(0, 20)},
+      {"bmp cut in its rows", bmp.substr(0, bmp.size() / 2)},
+      {"bmp missing its last byte", bmp.substr(0, bmp.size() - 1)},
   };
 }
 
@@ -139,20 +214,131 @@ INSTANTIATE_TEST_SUITE_P(Cases, PictureUndecodable, ::testing::ValuesIn(BadDataC
                            return n;
                          });
 
-TEST(PictureDecode, AcceptsBytesAfterTheEndMarker) {
-  std::string jpeg = Encoded(PhotoLike(40, 30), "jpeg") + "trailing bytes";
-  EXPECT_TRUE(fw::Picture::FromData(fw::MemoryBlock(jpeg)));
+// Data that holds the whole picture decodes to the same pixels as the
+// reference, however its ending looks.
+struct WholeData {
+  std::string name;
+  std::string bytes;
+  std::string reference;  // decodes to the expected pixels
+};
+void PrintTo(const WholeData& c, std::ostream* os) { *os << c.name; }
+
+class PictureWhole : public ::testing::TestWithParam<WholeData> {};
+
+TEST_P(PictureWhole, DecodesToAllItsPixels) {
+  auto pic = fw::Picture::FromData(fw::MemoryBlock(GetParam().bytes));
+  auto ref = fw::Picture::FromData(fw::MemoryBlock(GetParam().reference));
+  ASSERT_TRUE(pic);
+  ASSERT_TRUE(ref);
+  ASSERT_EQ(pic->Image().size(), ref->Image().size());
+  EXPECT_EQ(pic->Image().convertToFormat(QImage::Format_RGB32),
+            ref->Image().convertToFormat(QImage::Format_RGB32));
 }
 
-TEST(PictureDecode, ProgressiveJpegIsWhole) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "jpeg");
-  writer.setProgressiveScanWrite(true);
-  ASSERT_TRUE(writer.write(PhotoLike(120, 90)));
-  EXPECT_TRUE(fw::Picture::FromData(fw::MemoryBlock(bytes.toStdString())));
-  EXPECT_FALSE(fw::Picture::FromData(fw::MemoryBlock(bytes.left(bytes.size() * 2 / 3).toStdString())));
+std::vector<WholeData> WholeDataCases() {
+  const std::string jpeg = Encoded(PhotoLike(200, 150), "jpeg");
+  QByteArray progressive;
+  {
+    QBuffer buffer(&progressive);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(PhotoLike(120, 90));
+  }
+  const std::string prog = progressive.toStdString();
+  const std::string gif = Gif(PhotoLike(60, 40));
+  // Stray bytes before a marker are skipped by the decoder, with a warning.
+  const size_t dqt = jpeg.find("\xFF\xDB");
+  const std::string stray = jpeg.substr(0, dqt) + "\x01\x02\x03" + jpeg.substr(dqt);
+  return {
+      {"jpeg as written", jpeg, jpeg},
+      {"jpeg without its end marker", jpeg.substr(0, jpeg.size() - 2), jpeg},
+      {"jpeg with bytes after its end marker", jpeg + "trailing bytes", jpeg},
+      {"jpeg with stray bytes between segments", stray, jpeg},
+      {"progressive jpeg without its end marker", prog.substr(0, prog.size() - 2), prog},
+      {"gif without its trailer", Gif(PhotoLike(60, 40), false), gif},
+      {"png without its closing checksum", Encoded(PhotoLike(50, 30), "png").substr(
+           0, Encoded(PhotoLike(50, 30), "png").size() - 4), Encoded(PhotoLike(50, 30), "png")},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PictureWhole, ::testing::ValuesIn(WholeDataCases()),
+                         [](const auto& info) {
+                           std::string n = info.param.name;
+                           for (char& c : n) if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return n;
+                         });
+
+TEST(PictureDecode, GifTakesItsGreyLevels) {
+  QImage img(8, 4, QImage::Format_RGB32);
+  img.fill(qRgb(40, 0, 0));
+  img.setPixel(7, 3, qRgb(200, 0, 0));
+  auto pic = fw::Picture::FromData(fw::MemoryBlock(Gif(img)));
+  ASSERT_TRUE(pic);
+  EXPECT_EQ(pic->Image().pixel(0, 0), qRgb(40, 40, 40));
+  EXPECT_EQ(pic->Image().pixel(7, 3), qRgb(200, 200, 200));
+}
+
+// The decoder is used from picture to picture; a damaged one leaves nothing behind.
+TEST(PictureDecode, DamagedJpegDoesNotSpoilTheNext) {
+  const std::string jpeg = Encoded(PhotoLike(30, 20), "jpeg");
+  for (const size_t cut : {jpeg.size() / 2, size_t{40}, jpeg.size() - 3}) {
+    EXPECT_FALSE(fw::Picture::FromData(fw::MemoryBlock(jpeg.substr(0, cut)))) << cut;
+    EXPECT_TRUE(fw::Picture::FromData(fw::MemoryBlock(jpeg.substr(0, jpeg.size() - 2)))) << cut;
+    EXPECT_TRUE(fw::Picture::FromData(fw::MemoryBlock(jpeg))) << cut;
+  }
+}
+
+// The EXIF orientation is applied, as the image readers do.
+TEST(PictureDecode, JpegIsTurnedUprightByItsOrientation) {
+  QImage img(40, 20, QImage::Format_RGB32);
+  img.fill(qRgb(0, 0, 0));
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) img.setPixel(x, y, qRgb(255, 255, 255));  // top left
+  const std::string jpeg = Encoded(img, "jpeg", 100);
+  auto upright = fw::Picture::FromData(fw::MemoryBlock(WithExifOrientation(jpeg, 1)));
+  ASSERT_TRUE(upright);
+  EXPECT_EQ(upright->Width(), 40);
+  EXPECT_GT(qRed(upright->Image().pixel(2, 2)), 200);
+  // 6: the stored picture is to be turned a quarter clockwise; top left goes top right.
+  auto turned = fw::Picture::FromData(fw::MemoryBlock(WithExifOrientation(jpeg, 6)));
+  ASSERT_TRUE(turned);
+  EXPECT_EQ(turned->Width(), 20);
+  EXPECT_EQ(turned->Height(), 40);
+  EXPECT_GT(qRed(turned->Image().pixel(17, 2)), 200);
+  EXPECT_LT(qRed(turned->Image().pixel(2, 2)), 50);
+  // 3: half a turn; top left goes bottom right.
+  auto half = fw::Picture::FromData(fw::MemoryBlock(WithExifOrientation(jpeg, 3)));
+  ASSERT_TRUE(half);
+  EXPECT_GT(qRed(half->Image().pixel(37, 17)), 200);
+}
+
+// A picture's pixel buffer serves the next picture once it is released, so
+// saving one picture after another does not ask the system for fresh memory
+// each time.
+TEST(PictureDecode, PixelBufferIsReusedForTheNextPicture) {
+  const std::string jpeg = Encoded(PhotoLike(640, 480), "jpeg");
+  auto first = fw::Picture::FromData(fw::MemoryBlock(jpeg));
+  ASSERT_TRUE(first);
+  const uchar* memory = first->Image().constBits();
+  const QImage firstPixels = first->Image().copy();
+  first.reset();
+  auto second = fw::Picture::FromData(fw::MemoryBlock(Encoded(PhotoLike(600, 400), "jpeg")));
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->Image().constBits(), memory);
+  second.reset();
+  auto third = fw::Picture::FromData(fw::MemoryBlock(jpeg));
+  ASSERT_TRUE(third);
+  EXPECT_EQ(third->Image(), firstPixels);  // nothing of the second one left
+}
+
+// Encoding the decoded pixels gives the same bytes whichever layout they are in.
+TEST(PictureEncode, SameBytesFromTwentyFourAndThirtyTwoBitPixels) {
+  auto pic = fw::Picture::FromData(fw::MemoryBlock(Encoded(PhotoLike(130, 70), "jpeg")));
+  ASSERT_TRUE(pic);
+  ASSERT_EQ(pic->Image().format(), QImage::Format_RGB888);
+  fw::Picture wide(pic->Image().convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(pic->Encode(fw::Picture::kFormatJPEG, 100), wide.Encode(fw::Picture::kFormatJPEG, 100));
 }
 
 TEST(PictureGraphics, IsOneContextWhoseSettingsPersist) {

@@ -1,0 +1,210 @@
+#include "framework/ui/FolderCounter.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "framework/ui/RunOnMainThread.h"
+
+namespace fw {
+
+namespace {
+
+// Folders up to this many entries are read on the calling thread: about a
+// millisecond at most.
+constexpr int32_t kInlineLimit = 4096;
+// How long after a folder's last change a count must begin for its figure to
+// be trusted while the times stay the same: file times come from a clock that
+// ticks every few milliseconds, so a change within the same tick as the count
+// would not show. File systems that keep whole seconds only get two seconds.
+constexpr int64_t kSettleNs = 50'000'000;
+constexpr int64_t kCoarseSettleNs = 2'000'000'000;
+
+int64_t Ns(const timespec& t) { return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec; }
+
+int64_t NowNs() {
+  timespec t{};
+  clock_gettime(CLOCK_REALTIME, &t);
+  return Ns(t);
+}
+
+// What a folder looked like at one moment.
+struct Look {
+  bool isFolder = false;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  int64_t mtime = 0, ctime = 0;
+  bool wholeSeconds = false;
+
+  bool operator==(const Look& o) const {
+    return isFolder == o.isFolder && dev == o.dev && ino == o.ino && mtime == o.mtime &&
+           ctime == o.ctime;
+  }
+  // True when a count that began at startNs cannot have missed a change that
+  // leaves these times as they are.
+  bool SettledFor(int64_t startNs) const {
+    const int64_t last = mtime > ctime ? mtime : ctime;
+    return startNs - last >= (wholeSeconds ? kCoarseSettleNs : kSettleNs);
+  }
+};
+
+Look LookAt(const std::string& path) {
+  Look l;
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return l;
+  l.isFolder = true;
+  l.dev = st.st_dev;
+  l.ino = st.st_ino;
+  l.mtime = Ns(st.st_mtim);
+  l.ctime = Ns(st.st_ctim);
+  l.wholeSeconds = st.st_mtim.tv_nsec == 0 && st.st_ctim.tv_nsec == 0;
+  return l;
+}
+
+// Entries of the folder at path without "." and ".."; 0 when it cannot be
+// read. Stops early with -1 once more than limit entries have been seen
+// (limit < 0: no limit) or when stop is set.
+int64_t CountEntries(const std::string& path, int64_t limit, const std::atomic<bool>* stop) {
+  DIR* dir = opendir(path.c_str());
+  if (!dir) return 0;
+  int64_t n = 0;
+  while (struct dirent* e = readdir(dir)) {
+    const char* s = e->d_name;
+    if (s[0] == '.' && (s[1] == '\0' || (s[1] == '.' && s[2] == '\0'))) continue;
+    ++n;
+    if ((limit >= 0 && n > limit) || ((n & 1023) == 0 && stop && stop->load())) {
+      n = -1;
+      break;
+    }
+  }
+  closedir(dir);
+  return n;
+}
+
+int32_t Clamp(int64_t n) { return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n); }
+
+}  // namespace
+
+struct FolderCounter::Shared {
+  std::function<void()> landed;  // main thread only
+
+  std::mutex m;
+  std::condition_variable wake;
+  std::thread thread;           // started with the first count off the main thread
+  bool quit = false;            // guarded by m
+  std::string job;              // guarded by m: the folder to count next
+  bool jobPending = false;      // guarded by m
+  bool running = false;         // guarded by m
+  std::atomic<bool> cancel{false};
+  int32_t inlineLimit = kInlineLimit;  // guarded by m
+
+  // The latest figure, guarded by m.
+  bool have = false;
+  std::string path;
+  Look look;
+  int64_t count = 0;
+  bool settled = false;
+
+  void Store(const std::string& p, const Look& l, int64_t n, int64_t startNs) {
+    have = true;
+    path = p;
+    look = l;
+    count = n;
+    settled = l.SettledFor(startNs);
+  }
+
+  // The counting thread: one count at a time, each reported to the main thread.
+  void Run(const std::weak_ptr<Shared>& self) {
+    std::unique_lock g(m);
+    for (;;) {
+      wake.wait(g, [&] { return quit || jobPending; });
+      if (quit) return;
+      const std::string p = job;
+      jobPending = false;
+      running = true;
+      g.unlock();
+      const int64_t start = NowNs();
+      const Look l = LookAt(p);
+      const int64_t n = l.isFolder ? CountEntries(p, -1, &cancel) : 0;
+      g.lock();
+      running = false;
+      if (quit) return;
+      if (n >= 0) Store(p, l, n, start);
+      RunOnMainThread([self] {
+        const std::shared_ptr<Shared> s = self.lock();
+        if (s && s->landed) {
+          const std::function<void()> f = s->landed;  // it may end this object
+          f();
+        }
+      });
+    }
+  }
+
+  // Hands path to the counting thread (m held).
+  void StartCount(const std::string& p, const std::shared_ptr<Shared>& self) {
+    job = p;
+    jobPending = true;
+    if (!thread.joinable()) {
+      std::weak_ptr<Shared> weak = self;
+      thread = std::thread([this, weak] { Run(weak); });
+    }
+    wake.notify_one();
+  }
+};
+
+FolderCounter::FolderCounter(std::function<void()> landed) : shared_(std::make_shared<Shared>()) {
+  shared_->landed = std::move(landed);
+}
+
+FolderCounter::~FolderCounter() {
+  shared_->landed = nullptr;
+  {
+    std::lock_guard g(shared_->m);
+    shared_->quit = true;
+    shared_->cancel = true;
+  }
+  shared_->wake.notify_all();
+  if (shared_->thread.joinable()) shared_->thread.join();
+}
+
+void FolderCounter::SetInlineLimitForTests(int32_t entries) {
+  std::lock_guard g(shared_->m);
+  shared_->inlineLimit = entries;
+}
+
+int32_t FolderCounter::Count(const std::string& path) {
+  Shared& s = *shared_;
+  const int64_t start = NowNs();  // before the look, so a later change shows in it
+  const Look now = LookAt(path);
+  if (!now.isFolder) return 0;
+  int64_t limit;
+  {
+    std::lock_guard g(s.m);
+    const bool known = s.have && s.path == path;
+    if (known && s.look == now && s.settled) return Clamp(s.count);
+    // A count under way lands soon and calls for another look.
+    if (s.running || s.jobPending) return known ? Clamp(s.count) : -1;
+    if (known && s.count > s.inlineLimit) {
+      s.StartCount(path, shared_);
+      return Clamp(s.count);
+    }
+    limit = s.inlineLimit;
+  }
+  const int64_t n = CountEntries(path, limit, nullptr);
+  std::lock_guard g(s.m);
+  if (n >= 0) {
+    s.Store(path, now, n, start);
+    return Clamp(n);
+  }
+  // Bigger than it looked: the rest goes off the main thread.
+  const bool known = s.have && s.path == path;
+  s.StartCount(path, shared_);
+  return known ? Clamp(s.count) : -1;
+}
+
+}  // namespace fw
