@@ -1,15 +1,18 @@
 #include "framework/ui/FolderCounter.h"
 
 #include <dirent.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-
-#include "framework/ui/RunOnMainThread.h"
 
 namespace fw {
 
@@ -92,6 +95,14 @@ int32_t Clamp(int64_t n) { return n > INT32_MAX ? INT32_MAX : static_cast<int32_
 
 struct FolderCounter::Shared {
   std::function<void()> landed;  // main thread only
+  // Readable once a count off the main thread has landed: the counting thread
+  // writes it, the main thread's event loop watches it. Nothing of Qt's
+  // crosses threads, so the hand-over is the mutex below alone.
+  int landedFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  QSocketNotifier* notifier = nullptr;  // main thread; owned by the application object
+  ~Shared() {
+    if (landedFd >= 0) close(landedFd);
+  }
 
   std::mutex m;
   std::condition_variable wake;
@@ -118,8 +129,8 @@ struct FolderCounter::Shared {
     settled = l.SettledFor(startNs);
   }
 
-  // The counting thread: one count at a time, each reported to the main thread.
-  void Run(const std::weak_ptr<Shared>& self) {
+  // The counting thread: one count at a time, each reported through landedFd.
+  void Run() {
     std::unique_lock g(m);
     for (;;) {
       wake.wait(g, [&] { return quit || jobPending; });
@@ -135,23 +146,19 @@ struct FolderCounter::Shared {
       running = false;
       if (quit) return;
       if (n >= 0) Store(p, l, n, start);
-      RunOnMainThread([self] {
-        const std::shared_ptr<Shared> s = self.lock();
-        if (s && s->landed) {
-          const std::function<void()> f = s->landed;  // it may end this object
-          f();
-        }
-      });
+      if (landedFd >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t w = write(landedFd, &one, sizeof one);
+      }
     }
   }
 
   // Hands path to the counting thread (m held).
-  void StartCount(const std::string& p, const std::shared_ptr<Shared>& self) {
+  void StartCount(const std::string& p) {
     job = p;
     jobPending = true;
     if (!thread.joinable()) {
-      std::weak_ptr<Shared> weak = self;
-      thread = std::thread([this, weak] { Run(weak); });
+      thread = std::thread([this] { Run(); });
     }
     wake.notify_one();
   }
@@ -159,10 +166,29 @@ struct FolderCounter::Shared {
 
 FolderCounter::FolderCounter(std::function<void()> landed) : shared_(std::make_shared<Shared>()) {
   shared_->landed = std::move(landed);
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app || shared_->landedFd < 0) return;
+  shared_->notifier = new QSocketNotifier(shared_->landedFd, QSocketNotifier::Read, app);
+  std::weak_ptr<Shared> weak = shared_;
+  QObject::connect(shared_->notifier, &QSocketNotifier::activated, shared_->notifier, [weak] {
+    const std::shared_ptr<Shared> s = weak.lock();
+    if (!s) return;
+    uint64_t landings = 0;
+    [[maybe_unused]] const ssize_t r = read(s->landedFd, &landings, sizeof landings);
+    if (s->landed) {
+      const std::function<void()> f = s->landed;  // it may end this object
+      f();
+    }
+  });
 }
 
 FolderCounter::~FolderCounter() {
   shared_->landed = nullptr;
+  if (shared_->notifier) {
+    // It may be this very notifier's signal that ends the counter.
+    shared_->notifier->setEnabled(false);
+    shared_->notifier->deleteLater();
+  }
   {
     std::lock_guard g(shared_->m);
     shared_->quit = true;
@@ -190,7 +216,7 @@ int32_t FolderCounter::Count(const std::string& path) {
     // A count under way lands soon and calls for another look.
     if (s.running || s.jobPending) return known ? Clamp(s.count) : -1;
     if (known && s.count > s.inlineLimit) {
-      s.StartCount(path, shared_);
+      s.StartCount(path);
       return Clamp(s.count);
     }
     limit = s.inlineLimit;
@@ -203,7 +229,7 @@ int32_t FolderCounter::Count(const std::string& path) {
   }
   // Bigger than it looked: the rest goes off the main thread.
   const bool known = s.have && s.path == path;
-  s.StartCount(path, shared_);
+  s.StartCount(path);
   return known ? Clamp(s.count) : -1;
 }
 
