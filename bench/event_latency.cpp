@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/PathServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "bench/PhotoLike.h"
 #include "framework/runtime/Clock.h"
 #include "framework/picture/Graphics.h"
@@ -106,15 +106,15 @@ int main(int argc, char** argv) {
   std::printf("making a %dx%d JPEG...\n", kWidth, kHeight);
   const std::string jpeg = PhotoLikeJpeg(kWidth, kHeight);
 
-  PathServer server;
+  testsupport::LoopbackServer server;
   const std::string blog = "http://" + std::string(kHost) + ":" + std::to_string(server.Port());
   std::string page = "<html><body>\n";
   for (int i = 1; i <= pictures; ++i) {
     const std::string path = "/pics/p" + std::to_string(i) + ".jpg";
-    server.Serve(path, jpeg);
+    server.ServeFile(path, jpeg);
     page += "<p><img src=\"" + blog + path + "\"></p>\n";
   }
-  server.Serve("/page/1", page + "</body></html>\n");
+  server.ServeFile("/page/1", page + "</body></html>\n");
   server.Hold("/page/2");
 
   // The peer, first, while nothing else runs.
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     ++ticks;
     longestGapMs = std::max(longestGapMs, gap);
     if (gap > kTargetMs) ++over;
-    if (server.HeldCount() >= 1) loop.quit();
+    if (server.RequestCount("/page/2") >= 1) loop.quit();
   });
   const auto t0 = SteadyClock::now();
   w->PushButton1()->Push();

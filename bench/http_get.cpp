@@ -8,12 +8,7 @@
 // printed.
 //
 // Usage: bench_http_get [runs]
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <spawn.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,12 +17,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
-#include <thread>
 
 #include "bench/PairedRatios.h"
 #include "framework/net/HTTPSocket.h"
 #include "framework/runtime/RuntimeLock.h"
+#include "tests/support/LoopbackServer.h"
 
 extern char** environ;
 
@@ -35,78 +31,18 @@ namespace {
 
 constexpr size_t kBodyBytes = size_t{100} << 20;
 
-// Serves the body to every request, one connection at a time; with a
-// Content-Length unless the path is /close.
-class BodyServer {
- public:
-  explicit BodyServer(const std::string& body) : body_(body) {
-    stopFd_ = eventfd(0, EFD_CLOEXEC);
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listenFd_, 8) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-      std::perror("bench server");
-      std::exit(1);
-    }
-    port_ = ntohs(a.sin_port);
-    thread_ = std::thread([this] { Loop(); });
-  }
-  ~BodyServer() {
-    const uint64_t one = 1;
-    (void)!write(stopFd_, &one, sizeof one);
-    thread_.join();
-    close(listenFd_);
-    close(stopFd_);
-  }
-  int Port() const { return port_; }
-
- private:
-  void Loop() {
-    for (;;) {
-      pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
-      if (poll(fds, 2, -1) < 0) continue;
-      if (fds[1].revents) return;
-      const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd < 0) continue;
-      std::string head;
-      char buf[4096];
-      while (head.find("\r\n\r\n") == std::string::npos) {
-        const ssize_t n = recv(fd, buf, sizeof buf, 0);
-        if (n <= 0) break;
-        head.append(buf, static_cast<size_t>(n));
-      }
-      std::string reply = "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n";
-      const bool empty = head.rfind("GET /empty ", 0) == 0;
-      if (empty) {
-        reply += "Content-Length: 0\r\n";
-      } else if (head.rfind("GET /close ", 0) != 0) {
-        reply += "Content-Length: " + std::to_string(body_.size()) + "\r\n";
-      }
-      reply += "\r\n";
-      if (Send(fd, reply.data(), reply.size()) && !empty) Send(fd, body_.data(), body_.size());
-      shutdown(fd, SHUT_WR);
-      while (recv(fd, buf, sizeof buf, 0) > 0) {
-      }
-      close(fd);
-    }
-  }
-
-  static bool Send(int fd, const char* data, size_t size) {
-    for (size_t sent = 0; sent < size;) {
-      const ssize_t n = send(fd, data + sent, std::min<size_t>(size - sent, 4 << 20), MSG_NOSIGNAL);
-      if (n <= 0) return false;
-      sent += static_cast<size_t>(n);
-    }
-    return true;
-  }
-
-  const std::string& body_;
-  int listenFd_ = -1, stopFd_ = -1, port_ = 0;
-  std::thread thread_;
-};
+// The server's replies: the body to every request, with a Content-Length
+// unless the path is /close; /empty gives no body and a length of 0. The
+// server then ends its sending side and keeps the connection until the
+// client closes it.
+void ServeBody(testsupport::LoopbackServer& server, std::shared_ptr<const std::string> body) {
+  using Step = testsupport::LoopbackServer::Step;
+  const std::string head = "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n";
+  const std::string length = "Content-Length: " + std::to_string(body->size()) + "\r\n";
+  server.SetDefaultReply({Step::Send(head + length + "\r\n"), Step::Send(body), Step::Linger()});
+  server.SetReply("/close", {Step::Send(head + "\r\n"), Step::Send(body), Step::Linger()});
+  server.SetReply("/empty", {Step::Send(head + "Content-Length: 0\r\n\r\n"), Step::Linger()});
+}
 
 double Seconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double>(d).count();
@@ -151,8 +87,9 @@ int main(int argc, char** argv) {
 
   std::string body(kBodyBytes, '\0');
   for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 131);
-  BodyServer server(body);
-  const std::string base = "http://127.0.0.1:" + std::to_string(server.Port());
+  testsupport::LoopbackServer server;
+  ServeBody(server, std::make_shared<const std::string>(std::move(body)));
+  const std::string base = server.Url("");
 
   for (const char* path : {"/big.jpg", "/close"}) {
     const std::string url = base + path;

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "bench/PairedRatios.h"
-#include "bench/PathServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "bench/PcrePeer.h"
 #include "bench/PhotoLike.h"
 #include "bench/TurboPeer.h"
@@ -80,26 +80,26 @@ std::string BlogPage(const std::vector<std::string>& pictureUrls) {
 
 // One cycle of ours into a new folder; the time from the start of the worker
 // to its request for the next page.
-double RunOurs(PathServer& server, const std::string& pagePath, const std::string& heldPath,
+double RunOurs(testsupport::LoopbackServer& server, const std::string& pagePath,
+               const std::string& heldPath,
                const std::string& folder, int pictures) {
   app::MainWindowProperties props;
-  props.url = server.Url();
+  props.url = server.Url("");
   props.folder = folder;
   props.picturename = "pic";
   props.Page = std::stoi(pagePath.substr(pagePath.rfind('/') + 1)) - 1;
   auto thread = std::make_shared<fw::Thread>();
   thread->SetRunHandler([&props](fw::Thread& t) { app::RunDownloadWorker(props, t); });
-  const size_t heldBefore = server.HeldCount();
+  const size_t heldBefore = server.RequestCount(heldPath);
   const auto t0 = SteadyClock::now();
   thread->Run();
   SteadyClock::time_point t1;
   {
     fw::RuntimeLock::Unlocked unlocked;
-    t1 = server.WaitForHeld(heldBefore + 1);
+    t1 = *server.WaitForRequest(heldPath, heldBefore + 1, /*timeoutMs=*/-1);
   }
   thread->Suspend();
   thread->Kill();
-  (void)heldPath;
   if (props.count != pictures) {
     std::fprintf(stderr, "the worker took up %d pictures, not %d\n", props.count, pictures);
     std::exit(1);
@@ -193,7 +193,7 @@ int main(int argc, char** argv) {
   // The pause after the page costs nothing: only the cycle is timed.
   fw::SetClock(std::make_shared<fw::ManualClock>(/*autoAdvance=*/true));
 
-  PathServer server;
+  testsupport::LoopbackServer server;
   CURL* curl = curl_easy_init();
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
@@ -217,13 +217,14 @@ int main(int argc, char** argv) {
       const std::string path = "/pics/" + std::to_string(sc.page) + "/" + std::to_string(i) + ".jpg";
       jpegs.push_back(PhotoLikeJpeg(sc.w, sc.h, static_cast<unsigned>(i)));
       pictureBytes += jpegs.back().size();
-      server.Serve(path, jpegs.back());
+      server.ServeFile(path, jpegs.back());
       urls.push_back(server.Url(path));
     }
     const std::string page = BlogPage(urls);
     const std::string pagePath = "/page/" + std::to_string(sc.page);
-    server.Serve(pagePath, page);
-    server.Hold("/page/" + std::to_string(sc.page + 1));
+    server.ServeFile(pagePath, page);
+    const std::string heldPath = "/page/" + std::to_string(sc.page + 1);
+    server.Hold(heldPath);
 
     PairedRatios plain, alone;
     for (int r = 0; r < runs; ++r) {
@@ -232,7 +233,7 @@ int main(int argc, char** argv) {
       double ours = 0, peer = 0, codecMs = 0;
       for (int side = 0; side < 3; ++side) {
         switch ((side + r) % 3) {
-          case 0: ours = RunOurs(server, pagePath, "", folder, sc.pictures); break;
+          case 0: ours = RunOurs(server, pagePath, heldPath, folder, sc.pictures); break;
           case 1: peer = RunPeer(curl, codec, pcre, server.Url(pagePath), peerDir); break;
           default: codecMs = CodecAlone(codec, jpegs); break;
         }

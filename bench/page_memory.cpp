@@ -1,19 +1,16 @@
 // Peak memory of the whole program on one huge blog page: the program runs as
 // main.cpp runs it, the form is filled and "Go" pressed through its controls,
 // and page 1 is a page of the given size sent without Content-Length (the
-// body cap keeps 512 MiB of it). The server is a child process that makes the
-// page as it sends it, so its bytes never count against ours. Prints the
-// peak resident size before "Go" (the idle program) and at the end, and how
-// long the page cycle took until page 2 was asked for.
+// body cap keeps 512 MiB of it). The server is a child process that sends the
+// page as one piece of markup over and over, so its bytes never count against
+// ours. Prints the peak resident size before "Go" (the idle program) and at
+// the end, and how long the page cycle took until page 2 was asked for.
 //
 // Usage: bench_page_memory [megabytes, default 600]
 // (or run it under /usr/bin/time -v for the system's own figure)
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/Startup.h"
@@ -31,6 +29,7 @@
 #include "framework/files/SpecialFolder.h"
 #include "framework/ui/Window.h"
 #include "main_window/Window1.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace {
 
@@ -41,39 +40,28 @@ long PeakKiB() {
 }
 
 // The server, in the child: "/page/1" is `bytes` of blog markup and then the
-// close; any other request is held open, and "/page/2" is reported on `tell`.
-[[noreturn]] void Serve(int listenFd, size_t bytes, int tell) {
-  std::string chunk;
-  for (int i = 0; chunk.size() < (1u << 20); ++i) {
-    chunk += "<div class=\"post\"><p>Words of post " + std::to_string(i) +
-             ", and some more of them.</p>";
-    if (i % 50 == 0) chunk += "<img class=\"photo\" src=\"/pics/" + std::to_string(i) + ".png\">";
-    chunk += "</div>\n";
+// close; any other request is held open. The port goes to `tell` first, and
+// a "2" once "/page/2" has been asked for.
+[[noreturn]] void Serve(size_t bytes, int tell) {
+  using testsupport::LoopbackServer;
+  auto chunk = std::make_shared<std::string>();
+  for (int i = 0; chunk->size() < (1u << 20); ++i) {
+    *chunk += "<div class=\"post\"><p>Words of post " + std::to_string(i) +
+              ", and some more of them.</p>";
+    if (i % 50 == 0) *chunk += "<img class=\"photo\" src=\"/pics/" + std::to_string(i) + ".png\">";
+    *chunk += "</div>\n";
   }
-  for (;;) {
-    const int fd = accept(listenFd, nullptr, nullptr);
-    if (fd < 0) continue;
-    std::string head;
-    char buf[4096];
-    while (head.find("\r\n\r\n") == std::string::npos) {
-      const ssize_t n = read(fd, buf, sizeof buf);
-      if (n <= 0) break;
-      head.append(buf, static_cast<size_t>(n));
-    }
-    if (head.rfind("GET /page/1 ", 0) == 0) {
-      const std::string status = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
-      (void)!write(fd, status.data(), status.size());
-      for (size_t sent = 0; sent < bytes;) {
-        const ssize_t n = write(fd, chunk.data(), std::min(chunk.size(), bytes - sent));
-        if (n <= 0) break;
-        sent += static_cast<size_t>(n);
-      }
-      close(fd);
-    } else if (head.rfind("GET /page/2 ", 0) == 0) {
-      (void)!write(tell, "2", 1);
-    }
-    // Other connections stay open: the client ends them.
-  }
+  using Step = LoopbackServer::Step;
+  LoopbackServer server;
+  server.SetReply("/page/1", {Step::Send("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n"),
+                              Step::SendRepeated(std::move(chunk), bytes), Step::Close()});
+  // Other connections stay open: the client ends them.
+  server.SetDefaultReply({Step::Hang()});
+  const uint16_t port = server.Port();
+  (void)!write(tell, &port, sizeof port);
+  server.WaitForRequest("/page/2", 1, /*timeoutMs=*/-1);
+  (void)!write(tell, "2", 1);
+  for (;;) pause();
 }
 
 }  // namespace
@@ -82,32 +70,25 @@ int main(int argc, char** argv) {
   const size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 600;
   const size_t bytes = megabytes << 20;
 
-  const int listenFd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  if (bind(listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      listen(listenFd, 16) != 0 ||
-      getsockname(listenFd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    std::perror("listen");
-    return 1;
-  }
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return 1;
   const pid_t server = fork();
   if (server == 0) {
     signal(SIGPIPE, SIG_IGN);
-    Serve(listenFd, bytes, pipeFds[1]);
+    Serve(bytes, pipeFds[1]);
   }
-  close(listenFd);
+  uint16_t port = 0;
+  if (read(pipeFds[0], &port, sizeof port) != sizeof port) {
+    std::fprintf(stderr, "the server did not start\n");
+    return 1;
+  }
 
   const std::filesystem::path desktop =
       std::filesystem::temp_directory_path() / ("page_memory-" + std::to_string(getpid()));
   std::filesystem::create_directories(desktop);
   fw::SpecialFolder::SetDesktopForTests(desktop.string());
   fw::NameResolver::SetFunction([](const std::string&) { return std::vector<std::string>{"127.0.0.1"}; });
-  const std::string blog = "http://mem.tumblr.example:" + std::to_string(ntohs(addr.sin_port));
+  const std::string blog = "http://mem.tumblr.example:" + std::to_string(port);
 
   long idleKiB = 0;
   double cycleMs = 0;

@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "bench/PairedRatios.h"
-#include "bench/PathServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "framework/runtime/RuntimeLock.h"
 #include "framework/files/SpecialFolder.h"
 #include "framework/runtime/Thread.h"
@@ -60,13 +60,13 @@ int main(int argc, char** argv) {
   const stdfs::path dir = tmpl;
   fw::SpecialFolder::SetDesktopForTests((dir / "Desktop").string());
 
-  PathServer server;
+  testsupport::LoopbackServer server;
   for (int p = 1; p <= pauses; ++p)
-    server.Serve("/page/" + std::to_string(p), "<html><body><p>no pictures on this page</p></body></html>");
+    server.ServeFile("/page/" + std::to_string(p), "<html><body><p>no pictures on this page</p></body></html>");
   server.Hold("/page/" + std::to_string(pauses + 1));
 
   app::MainWindowProperties props;
-  props.url = server.Url();
+  props.url = server.Url("");
   props.folder = "out";
   props.picturename = "pic";
   std::atomic<bool> haveId{false};

@@ -18,7 +18,7 @@
 #include <sstream>
 #include <string>
 
-#include "bench/PathServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "framework/runtime/Clock.h"
 #include "framework/runtime/RuntimeLock.h"
 #include "framework/files/SpecialFolder.h"
@@ -68,14 +68,14 @@ int main(int argc, char** argv) {
 
   fw::SpecialFolder::SetDesktopForTests((dir / "Desktop").string());
   fw::SetClock(std::make_shared<fw::ManualClock>(/*autoAdvance=*/true));
-  PathServer server;
-  server.Serve("/pics/big.jpg", bytes);
-  server.Serve("/page/2", "<html><img src=\"" + server.Url("/pics/big.jpg") + "\"></html>");
-  server.Serve("/page/1", "<html><p>nothing yet</p></html>");
+  testsupport::LoopbackServer server;
+  server.ServeFile("/pics/big.jpg", bytes);
+  server.ServeFile("/page/2", "<html><img src=\"" + server.Url("/pics/big.jpg") + "\"></html>");
+  server.ServeFile("/page/1", "<html><p>nothing yet</p></html>");
   server.Hold("/page/3");  // page 1 has no picture, page 2 the big one
 
   app::MainWindowProperties props;
-  props.url = server.Url();
+  props.url = server.Url("");
   props.folder = "out";
   props.picturename = "pic";
   auto thread = std::make_shared<fw::Thread>();
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   thread->Run();
   {
     fw::RuntimeLock::Unlocked unlocked;
-    server.WaitForHeld(1);  // page 3 asked for: the picture is on disk
+    server.WaitForRequest("/page/3", 1, /*timeoutMs=*/-1);  // page 3 asked for: the picture is on disk
   }
   thread->Suspend();
   thread->Kill();

@@ -29,7 +29,7 @@
 #include <thread>
 
 #include "bench/PairedRatios.h"
-#include "bench/PathServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "framework/ui/MsgBox.h"
 #include "framework/net/NameResolver.h"
 #include "framework/ui/Runtime.h"
@@ -141,9 +141,9 @@ int main(int argc, char** argv) {
   MakeFiles(desktop / "huge", manyFiles);
   stdfs::create_directories(desktop / "empty");
 
-  PathServer server;
+  testsupport::LoopbackServer server;
   for (int p = 1; p <= 4 * runs + 8; ++p)
-    server.Serve("/page/" + std::to_string(p), "<html><body><p>no pictures here</p></body></html>\n");
+    server.ServeFile("/page/" + std::to_string(p), "<html><body><p>no pictures here</p></body></html>\n");
   const std::string blog = "http://" + std::string(kHost) + ":" + std::to_string(server.Port());
 
   fw::Ref<app::Window1> w = app::Window1::Instance();

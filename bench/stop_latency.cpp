@@ -20,6 +20,8 @@
 // printed as median and min-max over the rounds.
 //
 // Usage: bench_stop_latency [rounds]   (default 7)
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -45,7 +47,7 @@
 #include <vector>
 
 #include "app/Startup.h"
-#include "bench/PathServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "bench/PhotoLike.h"
 #include "framework/runtime/Clock.h"
 #include "framework/ui/MsgBox.h"
@@ -279,18 +281,18 @@ int main(int argc, char** argv) {
   }
   const std::string bigPage = BigPage();
 
-  PathServer server;
+  testsupport::LoopbackServer server;
   SilentListener silent;
   const std::string blog = "http://" + std::string(kHost) + ":" + std::to_string(server.Port());
   server.Hold("/page/1");
-  server.Serve("/page/2", "<img src=\"" + blog + "/hang.jpg\">");
+  server.ServeFile("/page/2", "<img src=\"" + blog + "/hang.jpg\">");
   server.Hold("/hang.jpg");
-  server.Serve("/page/4", "<img src=\"" + blog + "/big.jpg\">");
-  server.Serve("/big.jpg", baseline);
-  server.Serve("/page/5", "<img src=\"" + blog + "/bigp.jpg\">");
-  server.Serve("/bigp.jpg", progressive);
-  server.Serve("/page/6", bigPage);
-  server.Serve("/page/7", "<p>nothing</p>");
+  server.ServeFile("/page/4", "<img src=\"" + blog + "/big.jpg\">");
+  server.ServeFile("/big.jpg", baseline);
+  server.ServeFile("/page/5", "<img src=\"" + blog + "/bigp.jpg\">");
+  server.ServeFile("/bigp.jpg", progressive);
+  server.ServeFile("/page/6", bigPage);
+  server.ServeFile("/page/7", "<p>nothing</p>");
 
   // Where to hit the conversion and the extraction, from their measured times.
   double convertMs = 1e18, extractMs = 1e18;

@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +21,6 @@
 
 #include "framework/runtime/RuntimeLock.h"
 #include "tests/support/TestCertificates.h"
-#include "tests/support/Waiting.h"
 
 namespace testsupport {
 
@@ -149,11 +149,11 @@ class LoopbackServer::Connection {
     }
   }
 
-  bool SendAll(const std::string& bytes) {
+  bool SendAll(const char* bytes, size_t size) {
     size_t sent = 0;
-    while (sent < bytes.size()) {
-      const char* data = bytes.data() + sent;
-      const size_t left = bytes.size() - sent;
+    while (sent < size) {
+      const char* data = bytes + sent;
+      const size_t left = size - sent;
       if (!ssl_) {
         const ssize_t r = ::send(fd_, data, left, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (r >= 0) {
@@ -207,6 +207,28 @@ class LoopbackServer::Connection {
     }
   }
 
+  // Sends `length` bytes of `bytes` repeated.
+  bool SendRepeated(const std::string& bytes, size_t length) {
+    if (bytes.empty()) return true;
+    for (size_t sent = 0; sent < length;) {
+      const size_t n = std::min(bytes.size(), length - sent);
+      if (!SendAll(bytes.data(), n)) return false;
+      sent += n;
+    }
+    return true;
+  }
+
+  // Ends the sending side (with the TLS close notice first), then reads and
+  // drops what the client sends until it closes or the server stops.
+  void Linger() {
+    if (ssl_ && handshakeDone_) {
+      SSL_shutdown(ssl_);
+      handshakeDone_ = false;
+    }
+    ::shutdown(fd_, SHUT_WR);
+    Hang();
+  }
+
   // Ends the connection with a reset instead of an orderly close: no TLS
   // close notice, and the system sends RST.
   void Reset() {
@@ -229,18 +251,49 @@ class LoopbackServer::Connection {
 };
 
 LoopbackServer::Step LoopbackServer::Step::Send(std::string bytes) {
-  return Step{Kind::Send, std::move(bytes), 0};
+  return Send(std::make_shared<const std::string>(std::move(bytes)));
 }
-LoopbackServer::Step LoopbackServer::Step::Pause(int ms) { return Step{Kind::Pause, {}, ms}; }
-LoopbackServer::Step LoopbackServer::Step::Hang() { return Step{Kind::Hang, {}, 0}; }
-LoopbackServer::Step LoopbackServer::Step::Close() { return Step{Kind::Close, {}, 0}; }
-LoopbackServer::Step LoopbackServer::Step::Reset() { return Step{Kind::Reset, {}, 0}; }
+LoopbackServer::Step LoopbackServer::Step::Send(std::shared_ptr<const std::string> bytes) {
+  const size_t length = bytes ? bytes->size() : 0;
+  return SendRepeated(std::move(bytes), length);
+}
+LoopbackServer::Step LoopbackServer::Step::SendRepeated(std::shared_ptr<const std::string> bytes,
+                                                        size_t length) {
+  if (!bytes) bytes = std::make_shared<const std::string>();
+  return Step{Kind::Send, std::move(bytes), length, 0};
+}
+LoopbackServer::Step LoopbackServer::Step::Pause(int ms) { return Step{Kind::Pause, {}, 0, ms}; }
+LoopbackServer::Step LoopbackServer::Step::Hang() { return Step{Kind::Hang, {}, 0, 0}; }
+LoopbackServer::Step LoopbackServer::Step::Close() { return Step{Kind::Close, {}, 0, 0}; }
+LoopbackServer::Step LoopbackServer::Step::Reset() { return Step{Kind::Reset, {}, 0, 0}; }
+LoopbackServer::Step LoopbackServer::Step::Linger() { return Step{Kind::Linger, {}, 0, 0}; }
+
+namespace {
+
+std::string ResponseHead(int status, size_t bodySize, bool withLength) {
+  std::string head = "HTTP/1.0 " + std::to_string(status) + " " + Reason(status) + "\r\n";
+  if (withLength) head += "Content-Length: " + std::to_string(bodySize) + "\r\n";
+  return head + "\r\n";
+}
+
+LoopbackServer::Step Ended(LoopbackServer::Ending ending) {
+  return ending == LoopbackServer::Ending::Linger ? LoopbackServer::Step::Linger()
+                                                  : LoopbackServer::Step::Close();
+}
+
+}  // namespace
 
 LoopbackServer::Reply LoopbackServer::Response(int status, const std::string& body,
-                                               bool withLength) {
-  std::string head = "HTTP/1.0 " + std::to_string(status) + " " + Reason(status) + "\r\n";
-  if (withLength) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-  return {Step::Send(head + "\r\n" + body), Step::Close()};
+                                               bool withLength, Ending ending) {
+  return {Step::Send(ResponseHead(status, body.size(), withLength) + body), Ended(ending)};
+}
+
+LoopbackServer::Reply LoopbackServer::Response(int status,
+                                               std::shared_ptr<const std::string> body,
+                                               bool withLength, Ending ending) {
+  const size_t size = body ? body->size() : 0;
+  return {Step::Send(ResponseHead(status, size, withLength)), Step::Send(std::move(body)),
+          Ended(ending)};
 }
 
 LoopbackServer::LoopbackServer(Mode mode) : mode_(mode) {
@@ -267,12 +320,12 @@ LoopbackServer::~LoopbackServer() {
   const uint64_t one = 1;
   (void)!::write(stopFd_, &one, sizeof one);
   acceptor_.join();
-  std::vector<std::thread> workers;
+  std::map<uint64_t, std::thread> workers;
   {
     std::lock_guard g(m_);
     workers.swap(workers_);
   }
-  for (auto& w : workers) w.join();
+  for (auto& [id, w] : workers) w.join();
   ::close(listenFd_);
   ::close(stopFd_);
   if (tls_) SSL_CTX_free(tls_);
@@ -293,9 +346,25 @@ void LoopbackServer::SetDefaultReply(Reply reply) {
   defaultReply_ = std::move(reply);
 }
 
+void LoopbackServer::ServeFile(const std::string& path, std::string body) {
+  SetReply(path, Response(200, std::make_shared<const std::string>(std::move(body)), true,
+                          Ending::Linger));
+}
+
+void LoopbackServer::Hold(const std::string& path) { SetReply(path, {Step::Hang()}); }
+
 std::vector<std::string> LoopbackServer::Requests() const {
   std::lock_guard g(m_);
-  return requests_;
+  std::vector<std::string> heads;
+  heads.reserve(arrivals_.size());
+  for (const Arrival& a : arrivals_) heads.push_back(a.head);
+  return heads;
+}
+
+size_t LoopbackServer::RequestCount(const std::string& path) const {
+  std::lock_guard g(m_);
+  return static_cast<size_t>(std::count_if(arrivals_.begin(), arrivals_.end(),
+                                           [&](const Arrival& a) { return a.path == path; }));
 }
 
 int LoopbackServer::Connections() const {
@@ -308,8 +377,40 @@ int LoopbackServer::OpenConnections() const {
   return open_;
 }
 
+template <class Pred>
+bool LoopbackServer::WaitFor(Pred pred, int timeoutMs) const {
+  // The runtime lock goes first and comes back last, so that m_ is never
+  // held while waiting for it.
+  fw::RuntimeLock::Unlocked unlocked;
+  std::unique_lock g(m_);
+  if (timeoutMs < 0) {
+    arrived_.wait(g, pred);
+    return true;
+  }
+  return arrived_.wait_for(g, std::chrono::milliseconds(timeoutMs), pred);
+}
+
 bool LoopbackServer::WaitForRequests(size_t count, int timeoutMs) const {
-  return WaitUntil([&] { return Requests().size() >= count; }, timeoutMs);
+  return WaitFor([&] { return arrivals_.size() >= count; }, timeoutMs);
+}
+
+std::optional<LoopbackServer::TimePoint> LoopbackServer::WaitForRequest(const std::string& path,
+                                                                        size_t count,
+                                                                        int timeoutMs) const {
+  std::optional<TimePoint> at;
+  WaitFor(
+      [&] {
+        size_t seen = 0;
+        for (const Arrival& a : arrivals_) {
+          if (a.path == path && ++seen == count) {
+            at = a.at;
+            return true;
+          }
+        }
+        return count == 0;
+      },
+      timeoutMs);
+  return at;
 }
 
 LoopbackServer::Reply LoopbackServer::ReplyFor(const std::string& path) const {
@@ -329,14 +430,25 @@ void LoopbackServer::AcceptLoop() {
     if (fds[1].revents & POLLIN) return;
     const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) continue;
-    std::lock_guard g(m_);
-    ++connections_;
-    ++open_;
-    workers_.emplace_back([this, fd] { Serve(fd); });
+    // Threads of connections that ended are joined here, so a long run of
+    // requests does not pile them up.
+    std::vector<std::thread> done;
+    {
+      std::lock_guard g(m_);
+      for (const uint64_t id : finished_) {
+        done.push_back(std::move(workers_.at(id)));
+        workers_.erase(id);
+      }
+      finished_.clear();
+      const uint64_t id = static_cast<uint64_t>(connections_++);
+      ++open_;
+      workers_.emplace(id, std::thread([this, fd, id] { Serve(fd, id); }));
+    }
+    for (std::thread& t : done) t.join();
   }
 }
 
-void LoopbackServer::Serve(int fd) {
+void LoopbackServer::Serve(int fd, uint64_t id) {
   BlockSigPipe();
   {
     Connection c(fd, stopFd_, tls_);
@@ -350,16 +462,18 @@ void LoopbackServer::Serve(int fd) {
       const std::string path = a == std::string::npos ? "" : line.substr(a + 1, b - a - 1);
       {
         std::lock_guard g(m_);
-        requests_.push_back(head);
+        arrivals_.push_back({head, path, std::chrono::steady_clock::now()});
       }
+      arrived_.notify_all();
       for (const Step& step : ReplyFor(path)) {
         bool goOn = true;
         switch (step.kind) {
-          case Step::Kind::Send: goOn = c.SendAll(step.bytes); break;
+          case Step::Kind::Send: goOn = c.SendRepeated(*step.bytes, step.length); break;
           case Step::Kind::Pause: goOn = c.Pause(step.ms); break;
           case Step::Kind::Hang: c.Hang(); goOn = false; break;
           case Step::Kind::Close: goOn = false; break;
           case Step::Kind::Reset: c.Reset(); goOn = false; break;
+          case Step::Kind::Linger: c.Linger(); goOn = false; break;
         }
         if (!goOn) break;
       }
@@ -367,6 +481,7 @@ void LoopbackServer::Serve(int fd) {
   }
   std::lock_guard g(m_);
   --open_;
+  finished_.push_back(id);
 }
 
 }  // namespace testsupport
