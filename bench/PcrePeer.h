@@ -23,7 +23,8 @@ class DirectPcre {
     for (pcre2_code* c : {tag_, head_, tail_}) pcre2_code_free(c);
   }
 
-  std::vector<std::string> Extract(const std::string& page) {
+  // The page is taken over and let go at the end, as the program does.
+  std::vector<std::string> Extract(std::string page) {
     std::vector<std::string> tags;
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(page.data());
     size_t from = 0;

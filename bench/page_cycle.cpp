@@ -139,7 +139,7 @@ double RunPeer(CURL* curl, TurboPeer& codec, DirectPcre& pcre, const std::string
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
   curl_easy_setopt(curl, CURLOPT_URL, pageUrl.c_str());
   if (curl_easy_perform(curl) != CURLE_OK) std::exit(1);
-  const std::vector<std::string> addresses = pcre.Extract(body);
+  const std::vector<std::string> addresses = pcre.Extract(std::move(body));
   const int dirFd = open(dir.c_str(), O_DIRECTORY | O_RDONLY | O_CLOEXEC);
   int n = 0;
   for (const std::string& a : addresses) {

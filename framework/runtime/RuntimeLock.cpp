@@ -44,7 +44,9 @@
 // (past tickets given up) and wakes the waiters, so the lock passes in arrival
 // order and a worker that yields cannot take it straight back past a waiting
 // main thread. Yield only releases when somebody waits, so a worker alone pays
-// almost nothing for its yield points. Waiting is blocking (a condition
+// almost nothing for its yield points: it reads `waiting_`, an atomic count of
+// the threads in Acquire's wait, without taking the mutex. A waiter that
+// arrives just after that read is served at the next yield point. Waiting is blocking (a condition
 // variable), never spinning. The waiters are woken with the mutex held: once
 // the next holder runs, the thread that released touches the lock no more.
 #include "framework/runtime/RuntimeLock.h"
@@ -81,7 +83,9 @@ bool RuntimeLock::Acquire() {
   if (GivingUp()) return false;
   std::unique_lock g(m_);
   const uint64_t ticket = nextTicket_++;
+  waiting_.fetch_add(1, std::memory_order_relaxed);
   cv_.wait(g, [&] { return serving_ == ticket || GivingUp(); });
+  waiting_.fetch_sub(1, std::memory_order_relaxed);
   if (!GivingUp()) {
     tHeld = true;
     return true;
@@ -118,7 +122,7 @@ bool RuntimeLock::OthersWaiting() {
 
 bool RuntimeLock::Yield() {
   if (!tHeld) return false;
-  if (!OthersWaiting()) return true;
+  if (waiting_.load(std::memory_order_relaxed) == 0 || !OthersWaiting()) return true;
   Release();
   return Acquire();
 }
