@@ -1,5 +1,3 @@
 #include "app/Startup.h"
 
-int main(int argc, char** argv) {
-  return app::RunProgram(argc, argv);
-}
+int main(int argc, char** argv) { return app::RunProgram(argc, argv); }

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "framework/files/FolderItem.h"
-#include "framework/picture/OpenAsPicture.h"
-#include "framework/picture/Graphics.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/picture/Graphics.h"
+#include "framework/picture/OpenAsPicture.h"
 
 namespace app {
 

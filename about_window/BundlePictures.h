@@ -1,6 +1,6 @@
 #pragma once
-#include "framework/runtime/Nil.h"
 #include "framework/picture/Picture.h"
+#include "framework/runtime/Nil.h"
 
 namespace app {
 

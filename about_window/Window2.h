@@ -1,10 +1,10 @@
 #pragma once
 #include <cstdint>
 
-#include "framework/ui/Canvas.h"
 #include "framework/classes/ClassRecord.h"
-#include "framework/ui/Label.h"
 #include "framework/runtime/Nil.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/Label.h"
 #include "framework/ui/PushButton.h"
 #include "framework/ui/Window.h"
 

@@ -54,7 +54,7 @@ const std::string& Window2Layout::Window() {
 
 const std::string& Window2Layout::Label1() {
   static const std::string table = TextLineTable({"Label1", 68, 9, 302, 58, 0}, CreditLine(),
-                                              fw::layout_codes::kTextAlignLeft, "Arial");
+                                                 fw::layout_codes::kTextAlignLeft, "Arial");
   return table;
 }
 
@@ -65,18 +65,20 @@ const std::string& Window2Layout::Canvas1() {
 
 const std::string& Window2Layout::Label2() {
   static const std::string table = TextLineTable({"Label2", 20, 79, 194, 55, 2}, ProductLine(),
-                                              fw::layout_codes::kTextAlignCentre, "System");
+                                                 fw::layout_codes::kTextAlignCentre, "System");
   return table;
 }
 
 // Neither of the window's buttons is its default or cancel button.
 const std::string& Window2Layout::PushButton1() {
-  static const std::string table = PushButtonTable({"PushButton1", 200, 146, 80, 20, 3}, "Close", false, true);
+  static const std::string table =
+      PushButtonTable({"PushButton1", 200, 146, 80, 20, 3}, "Close", false, true);
   return table;
 }
 
 const std::string& Window2Layout::PushButton2() {
-  static const std::string table = PushButtonTable({"PushButton2", 108, 146, 80, 20, 4}, "Donate", false, true);
+  static const std::string table =
+      PushButtonTable({"PushButton2", 108, 146, 80, 20, 4}, "Donate", false, true);
   return table;
 }
 

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "framework/classes/ClassRegistry.h"
-#include "framework/ui/MenuItem.h"
 #include "framework/classes/Operation.h"
+#include "framework/ui/MenuItem.h"
 #include "framework/ui/QuitMenuItem.h"
 
 namespace app {
@@ -50,7 +50,8 @@ void AddEntry(MainMenuBar& bar, const Row& row) {
 
 const fw::ClassRecord& MainMenuBar::Lookup() {
   static const fw::ClassRecord& rec = []() -> const fw::ClassRecord& {
-    fw::ClassRecord& r = fw::RuntimeNewClass(&fw::LookupClass("MenuBar"), "MainMenuBar.MainMenuBar");
+    fw::ClassRecord& r =
+        fw::RuntimeNewClass(&fw::LookupClass("MenuBar"), "MainMenuBar.MainMenuBar");
     r.SetAllocator<MainMenuBar>();
     fw::AddOperations(r, {
                              {"Constructor", {}, "", fw::Operation::kOverride},
@@ -68,7 +69,8 @@ const fw::ClassRecord& MainMenuBar::Class() const { return Lookup(); }
 fw::Ref<MainMenuBar> MainMenuBar::Instance() {
   fw::Ref<MainMenuBar>& variable = ImplicitInstanceVariable();
   if (!variable) {
-    fw::Ref<MainMenuBar> bar = std::dynamic_pointer_cast<MainMenuBar>(fw::RuntimeNewObject(Lookup()));
+    fw::Ref<MainMenuBar> bar =
+        std::dynamic_pointer_cast<MainMenuBar>(fw::RuntimeNewObject(Lookup()));
     fw::NonNil(bar).Constructor();
     variable = bar;
   }
@@ -99,7 +101,10 @@ void MainMenuBar::Untitled0() {
 void MainMenuBar::Untitled1() {
   static const Row rows[] = {
       {"EditMenu", "&Bearbeiten", "", nullptr, false},
-      {"EditUndo", "&R\xC3\xBC" "ckg\xC3\xA4ngig", "Cmd+Z", "EditMenu", false},
+      {"EditUndo",
+       "&R\xC3\xBC"
+       "ckg\xC3\xA4ngig",
+       "Cmd+Z", "EditMenu", false},
       {"EditSeparator1", "-", nullptr, "EditMenu", false},
       {"EditCut", "&Ausschneiden", "Cmd+X", "EditMenu", false},
       {"EditCopy", "&Kopieren", "Cmd+C", "EditMenu", false},

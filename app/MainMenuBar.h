@@ -1,7 +1,7 @@
 #pragma once
 #include "framework/classes/ClassRecord.h"
-#include "framework/ui/MenuBar.h"
 #include "framework/runtime/Nil.h"
+#include "framework/ui/MenuBar.h"
 
 namespace app {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "framework/ui/Application.h"
 #include "framework/classes/ClassRecord.h"
+#include "framework/ui/Application.h"
 
 namespace app {
 

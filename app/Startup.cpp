@@ -4,16 +4,16 @@
 #include <memory>
 #include <utility>
 
+#include "about_window/Window2.h"
 #include "app/FileTypes1.h"
 #include "app/MainMenuBar.h"
 #include "app/SnapHarbor.h"
 #include "framework/classes/ClassRegistry.h"
-#include "framework/runtime/ExceptionHelper.h"
 #include "framework/classes/Introspection.h"
+#include "framework/runtime/ExceptionHelper.h"
 #include "framework/runtime/PluginEntryPoints.h"
 #include "framework/text/InitPluginEntrypoints.h"
 #include "framework/ui/Runtime.h"
-#include "about_window/Window2.h"
 #include "framework/ui/Window.h"
 #include "main_window/Window1.h"
 

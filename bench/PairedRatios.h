@@ -30,8 +30,8 @@ struct PairedRatios {
     const std::vector<double> r = Ratios();
     if (r.empty()) return "-";
     char buf[96];
-    std::snprintf(buf, sizeof buf, "%.3f (%.3f-%.3f)", Median(r), *std::min_element(r.begin(), r.end()),
-                  *std::max_element(r.begin(), r.end()));
+    std::snprintf(buf, sizeof buf, "%.3f (%.3f-%.3f)", Median(r),
+                  *std::min_element(r.begin(), r.end()), *std::max_element(r.begin(), r.end()));
     return buf;
   }
   // One line: the label, the medians of both sides in unit, the ratios and

@@ -35,7 +35,8 @@ class DirectPcre {
       from = ov[1];
     }
     std::vector<std::string> addresses;
-    for (const std::string& t : tags) addresses.push_back(RemoveFirst(tail_, RemoveFirst(head_, t)));
+    for (const std::string& t : tags)
+      addresses.push_back(RemoveFirst(tail_, RemoveFirst(head_, t)));
     return addresses;
   }
 
@@ -43,8 +44,9 @@ class DirectPcre {
   static pcre2_code* Compile(const char* pattern) {
     int error = 0;
     PCRE2_SIZE at = 0;
-    pcre2_code* c = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED,
-                                  PCRE2_DOTALL | PCRE2_UNGREEDY | PCRE2_CASELESS, &error, &at, nullptr);
+    pcre2_code* c =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED,
+                      PCRE2_DOTALL | PCRE2_UNGREEDY | PCRE2_CASELESS, &error, &at, nullptr);
     if (!c || pcre2_jit_compile(c, PCRE2_JIT_COMPLETE) != 0) {
       std::fprintf(stderr, "pattern %s does not compile\n", pattern);
       std::exit(1);
@@ -52,7 +54,8 @@ class DirectPcre {
     return c;
   }
   std::string RemoveFirst(pcre2_code* code, const std::string& s) {
-    if (pcre2_jit_match(code, reinterpret_cast<PCRE2_SPTR>(s.data()), s.size(), 0, 0, data_, nullptr) <= 0)
+    if (pcre2_jit_match(code, reinterpret_cast<PCRE2_SPTR>(s.data()), s.size(), 0, 0, data_,
+                        nullptr) <= 0)
       return s;
     const size_t* ov = pcre2_get_ovector_pointer(data_);
     std::string out;
@@ -67,4 +70,3 @@ class DirectPcre {
   pcre2_code* tail_;
   pcre2_match_data* data_;
 };
-

@@ -19,7 +19,8 @@ inline QImage PhotoLikeImage(int w, int h, unsigned seed, double cx = 0.3, doubl
       const double blob = 60.0 * std::exp(-((u - cx) * (u - cx) + (v - cy) * (v - cy)) * 18);
       const double wave = 25.0 * std::sin(u * 40 + v * 13 + phase);
       auto c = [&](double base) { return std::clamp(int(base + noise(rng)), 0, 255); };
-      row[x] = qRgb(c(60 + 150 * u + blob), c(90 + 100 * v + wave), c(170 - 120 * u * v + blob / 2));
+      row[x] =
+          qRgb(c(60 + 150 * u + blob), c(90 + 100 * v + wave), c(170 - 120 * u * v + blob / 2));
     }
   }
   return img;

@@ -28,7 +28,8 @@ class TurboPeer {
     if (tjDecompressHeader3(dec_, data, in.size(), &w, &h, &subsamp, &colorspace) != 0) return {};
     const int pitch = w * 3;
     if (pixels_.size() < size_t(pitch) * h) pixels_.resize(size_t(pitch) * h);
-    if (tjDecompress2(dec_, data, in.size(), pixels_.data(), w, pitch, h, TJPF_RGB, 0) != 0) return {};
+    if (tjDecompress2(dec_, data, in.size(), pixels_.data(), w, pitch, h, TJPF_RGB, 0) != 0)
+      return {};
     const unsigned long need = tjBufSize(w, h, TJSAMP_420);
     if (outCapacity_ < need) {
       if (out_) tjFree(out_);

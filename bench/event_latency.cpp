@@ -28,18 +28,18 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/LoopbackServer.h"
 #include "bench/PhotoLike.h"
-#include "framework/runtime/Clock.h"
+#include "framework/files/SpecialFolder.h"
+#include "framework/net/NameResolver.h"
 #include "framework/picture/Graphics.h"
 #include "framework/picture/MemoryBlock.h"
-#include "framework/ui/MsgBox.h"
-#include "framework/net/NameResolver.h"
 #include "framework/picture/Picture.h"
+#include "framework/runtime/Clock.h"
+#include "framework/ui/MsgBox.h"
 #include "framework/ui/Runtime.h"
-#include "framework/files/SpecialFolder.h"
 #include "framework/ui/Window.h"
 #include "main_window/Window1.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace {
 
@@ -148,9 +148,10 @@ int main(int argc, char** argv) {
   w->PushButton2()->Push();
 
   size_t saved = 0;
-  for (const auto& e : stdfs::directory_iterator(root / "Desktop" / "latency")) saved += e.is_regular_file();
-  std::printf("run: %d pictures of %dx%d (%zu bytes each), %zu saved, %.0f ms, %d ticks\n", pictures,
-              kWidth, kHeight, jpeg.size(), saved, runMs, ticks);
+  for (const auto& e : stdfs::directory_iterator(root / "Desktop" / "latency"))
+    saved += e.is_regular_file();
+  std::printf("run: %d pictures of %dx%d (%zu bytes each), %zu saved, %.0f ms, %d ticks\n",
+              pictures, kWidth, kHeight, jpeg.size(), saved, runMs, ticks);
   std::printf("%-44s %10s\n", "", "ms");
   std::printf("%-44s %10.1f\n", "longest event-loop gap during the run (ours)", longestGapMs);
   std::printf("%-44s %10.1f\n", "one decode+stamp+encode with the lock (peer)", peerMs);

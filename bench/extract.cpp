@@ -24,8 +24,9 @@ namespace {
 constexpr int kTags = 400;
 constexpr size_t kPageBytes = 2 * 1024 * 1024;
 
-const char* const kWords[] = {"harbour", "light", "morning", "film", "grain", "street", "window",
-                              "summer", "analog", "shadow", "portrait", "coast", "city", "quiet"};
+const char* const kWords[] = {"harbour",  "light",  "morning", "film",   "grain",
+                              "street",   "window", "summer",  "analog", "shadow",
+                              "portrait", "coast",  "city",    "quiet"};
 
 std::string Words(unsigned& seed, int n) {
   std::string s;
@@ -56,10 +57,11 @@ std::string Post(int n, unsigned& seed, size_t fillerBytes) {
   o << "</a>\n  </div>\n  <div class=\"caption\">\n";
   std::string body;
   while (body.size() < fillerBytes) {
-    body += "    <p>" + Words(seed, 12) + " <a href=\"https://blog.example/tagged/" + Words(seed, 1) +
-            "\">#" + Words(seed, 1) + "</a> " + Words(seed, 9) + "</p>\n";
+    body += "    <p>" + Words(seed, 12) + " <a href=\"https://blog.example/tagged/" +
+            Words(seed, 1) + "\">#" + Words(seed, 1) + "</a> " + Words(seed, 9) + "</p>\n";
     body += "    <div class=\"meta\"><span class=\"date\">March " + std::to_string(1 + n % 28) +
-            "</span> <span class=\"notes\">" + std::to_string(n * 7 % 500) + " notes</span></div>\n";
+            "</span> <span class=\"notes\">" + std::to_string(n * 7 % 500) +
+            " notes</span></div>\n";
   }
   o << body << "  </div>\n</article>\n";
   return o.str();
@@ -69,11 +71,14 @@ std::string DoubleQuotedPage() {
   unsigned seed = 7;
   const std::string head =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-      "<title>photo blog</title>\n<link rel=\"stylesheet\" href=\"https://blog.example/theme.css\">\n"
-      "<script type=\"text/javascript\">var page = 1; function next() { return page + 1; }</script>\n"
+      "<title>photo blog</title>\n<link rel=\"stylesheet\" "
+      "href=\"https://blog.example/theme.css\">\n"
+      "<script type=\"text/javascript\">var page = 1; function next() { return page + 1; "
+      "}</script>\n"
       "</head>\n<body>\n<div id=\"posts\">\n";
-  const std::string tail = "</div>\n<footer><a href=\"https://blog.example/page/2\">next</a></footer>\n"
-                           "</body>\n</html>\n";
+  const std::string tail =
+      "</div>\n<footer><a href=\"https://blog.example/page/2\">next</a></footer>\n"
+      "</body>\n</html>\n";
   const size_t perPost = (kPageBytes - head.size() - tail.size()) / kTags;
   std::string page = head;
   for (int n = 0; n < kTags; ++n) page += Post(n, seed, perPost > 600 ? perPost - 600 : 0);

@@ -101,16 +101,23 @@ int main(int argc, char** argv) {
       double get = 0, curl = 0, startup = 0;
       for (int side = 0; side < 3; ++side) {
         switch ((side + i) % 3) {
-          case 0: get = TimeGet(url); break;
-          case 1: curl = TimeCurl(url); break;
-          default: startup = TimeCurl(base + "/empty"); break;
+          case 0:
+            get = TimeGet(url);
+            break;
+          case 1:
+            curl = TimeCurl(url);
+            break;
+          default:
+            startup = TimeCurl(base + "/empty");
+            break;
         }
       }
       startupSum += startup;
       pr.Add(get * 1000, (curl - startup) * 1000);
     }
     std::printf("100 MiB %s (curl start-up %.1f ms taken off)\n",
-                path[1] == 'c' ? "ended by the server's close" : "with Content-Length", startupSum / runs * 1000);
+                path[1] == 'c' ? "ended by the server's close" : "with Content-Length",
+                startupSum / runs * 1000);
     pr.Print("  HTTPSocket::Get vs curl", "ms", 1.2);
   }
   return 0;

@@ -29,17 +29,17 @@
 #include <vector>
 
 #include "bench/PairedRatios.h"
-#include "tests/support/LoopbackServer.h"
 #include "bench/PcrePeer.h"
 #include "bench/PhotoLike.h"
 #include "bench/TurboPeer.h"
-#include "framework/runtime/Clock.h"
-#include "framework/picture/Picture.h"
-#include "framework/runtime/RuntimeLock.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/picture/Picture.h"
+#include "framework/runtime/Clock.h"
+#include "framework/runtime/RuntimeLock.h"
 #include "framework/runtime/Thread.h"
 #include "main_window/DownloadWorker.h"
 #include "main_window/MainWindowProperties.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace {
 
@@ -52,7 +52,8 @@ double Ms(SteadyClock::duration d) { return std::chrono::duration<double, std::m
 
 // A photograph-like JPEG; each seed moves the shape and the waves.
 std::string PhotoLikeJpeg(int w, int h, unsigned seed) {
-  const QImage img = PhotoLikeImage(w, h, seed, 0.2 + 0.06 * (seed % 10), 0.7 - 0.04 * (seed % 10), seed);
+  const QImage img =
+      PhotoLikeImage(w, h, seed, 0.2 + 0.06 * (seed % 10), 0.7 - 0.04 * (seed % 10), seed);
   fw::Picture pic(img);
   return pic.Encode(fw::Picture::kFormatJPEG, 90);
 }
@@ -81,8 +82,7 @@ std::string BlogPage(const std::vector<std::string>& pictureUrls) {
 // One cycle of ours into a new folder; the time from the start of the worker
 // to its request for the next page.
 double RunOurs(testsupport::LoopbackServer& server, const std::string& pagePath,
-               const std::string& heldPath,
-               const std::string& folder, int pictures) {
+               const std::string& heldPath, const std::string& folder, int pictures) {
   app::MainWindowProperties props;
   props.url = server.Url("");
   props.folder = folder;
@@ -214,7 +214,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> urls, jpegs;
     size_t pictureBytes = 0;
     for (int i = 1; i <= sc.pictures; ++i) {
-      const std::string path = "/pics/" + std::to_string(sc.page) + "/" + std::to_string(i) + ".jpg";
+      const std::string path =
+          "/pics/" + std::to_string(sc.page) + "/" + std::to_string(i) + ".jpg";
       jpegs.push_back(PhotoLikeJpeg(sc.w, sc.h, static_cast<unsigned>(i)));
       pictureBytes += jpegs.back().size();
       server.ServeFile(path, jpegs.back());
@@ -229,13 +230,20 @@ int main(int argc, char** argv) {
     PairedRatios plain, alone;
     for (int r = 0; r < runs; ++r) {
       const std::string folder = "ours-" + std::to_string(sc.page) + "-" + std::to_string(r);
-      const stdfs::path peerDir = dir / ("peer-" + std::to_string(sc.page) + "-" + std::to_string(r));
+      const stdfs::path peerDir =
+          dir / ("peer-" + std::to_string(sc.page) + "-" + std::to_string(r));
       double ours = 0, peer = 0, codecMs = 0;
       for (int side = 0; side < 3; ++side) {
         switch ((side + r) % 3) {
-          case 0: ours = RunOurs(server, pagePath, heldPath, folder, sc.pictures); break;
-          case 1: peer = RunPeer(curl, codec, pcre, server.Url(pagePath), peerDir); break;
-          default: codecMs = CodecAlone(codec, jpegs); break;
+          case 0:
+            ours = RunOurs(server, pagePath, heldPath, folder, sc.pictures);
+            break;
+          case 1:
+            peer = RunPeer(curl, codec, pcre, server.Url(pagePath), peerDir);
+            break;
+          default:
+            codecMs = CodecAlone(codec, jpegs);
+            break;
         }
       }
       if (FolderFiles(peerDir).size() != size_t(sc.pictures) ||

@@ -24,9 +24,9 @@
 #include <string>
 
 #include "app/Startup.h"
+#include "framework/files/SpecialFolder.h"
 #include "framework/net/NameResolver.h"
 #include "framework/ui/Runtime.h"
-#include "framework/files/SpecialFolder.h"
 #include "framework/ui/Window.h"
 #include "main_window/Window1.h"
 #include "tests/support/LoopbackServer.h"
@@ -87,7 +87,8 @@ int main(int argc, char** argv) {
       std::filesystem::temp_directory_path() / ("page_memory-" + std::to_string(getpid()));
   std::filesystem::create_directories(desktop);
   fw::SpecialFolder::SetDesktopForTests(desktop.string());
-  fw::NameResolver::SetFunction([](const std::string&) { return std::vector<std::string>{"127.0.0.1"}; });
+  fw::NameResolver::SetFunction(
+      [](const std::string&) { return std::vector<std::string>{"127.0.0.1"}; });
   const std::string blog = "http://mem.tumblr.example:" + std::to_string(port);
 
   long idleKiB = 0;
@@ -118,7 +119,9 @@ int main(int argc, char** argv) {
         const bool asked = ::poll(&p, 1, 0) == 1;
         if (asked || std::chrono::steady_clock::now() - start > std::chrono::minutes(10)) {
           reached = asked;
-          cycleMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+          cycleMs =
+              std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                  .count();
           wait.quit();
         }
       });
@@ -134,8 +137,8 @@ int main(int argc, char** argv) {
   kill(server, SIGKILL);
   waitpid(server, nullptr, 0);
   std::filesystem::remove_all(desktop);
-  std::printf("page: %zu MB without Content-Length; page 2 asked for: %s after %.0f ms\n", megabytes,
-              reached ? "yes" : "NO", cycleMs);
+  std::printf("page: %zu MB without Content-Length; page 2 asked for: %s after %.0f ms\n",
+              megabytes, reached ? "yes" : "NO", cycleMs);
   std::printf("peak RSS: idle program %.0f MB, whole run %.0f MB (exit status %d)\n",
               idleKiB / 1024.0, PeakKiB() / 1024.0, status);
   return reached && status == 0 ? 0 : 1;

@@ -19,12 +19,12 @@
 #include <thread>
 
 #include "bench/PairedRatios.h"
-#include "tests/support/LoopbackServer.h"
-#include "framework/runtime/RuntimeLock.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/runtime/RuntimeLock.h"
 #include "framework/runtime/Thread.h"
 #include "main_window/DownloadWorker.h"
 #include "main_window/MainWindowProperties.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace {
 
@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
 
   testsupport::LoopbackServer server;
   for (int p = 1; p <= pauses; ++p)
-    server.ServeFile("/page/" + std::to_string(p), "<html><body><p>no pictures on this page</p></body></html>");
+    server.ServeFile("/page/" + std::to_string(p),
+                     "<html><body><p>no pictures on this page</p></body></html>");
   server.Hold("/page/" + std::to_string(pauses + 1));
 
   app::MainWindowProperties props;
@@ -111,11 +112,13 @@ int main(int argc, char** argv) {
   thread->Suspend();
   thread->Kill();
 
-  std::printf("CPU time over %.1f s of the worker's 10 s pause, against a thread sleeping as long\n",
-              kMeasuredMs / 1000.0);
+  std::printf(
+      "CPU time over %.1f s of the worker's 10 s pause, against a thread sleeping as long\n",
+      kMeasuredMs / 1000.0);
   pr.Print("worker thread vs sleeping thread", "ms");
   const double worst = *std::max_element(pr.ours.begin(), pr.ours.end());
-  std::printf("most CPU in one pause: %.3f ms; target under 10 ms %s\n", worst, worst < 10 ? "met" : "MISSED");
+  std::printf("most CPU in one pause: %.3f ms; target under 10 ms %s\n", worst,
+              worst < 10 ? "met" : "MISSED");
 
   fw::SpecialFolder::SetDesktopForTests("");
   stdfs::remove_all(dir);

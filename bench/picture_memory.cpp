@@ -18,13 +18,13 @@
 #include <sstream>
 #include <string>
 
-#include "tests/support/LoopbackServer.h"
+#include "framework/files/SpecialFolder.h"
 #include "framework/runtime/Clock.h"
 #include "framework/runtime/RuntimeLock.h"
-#include "framework/files/SpecialFolder.h"
 #include "framework/runtime/Thread.h"
 #include "main_window/DownloadWorker.h"
 #include "main_window/MainWindowProperties.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace {
 
@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
   thread->Run();
   {
     fw::RuntimeLock::Unlocked unlocked;
-    server.WaitForRequest("/page/3", 1, /*timeoutMs=*/-1);  // page 3 asked for: the picture is on disk
+    server.WaitForRequest("/page/3", 1,
+                          /*timeoutMs=*/-1);  // page 3 asked for: the picture is on disk
   }
   thread->Suspend();
   thread->Kill();

@@ -29,13 +29,13 @@
 #include <thread>
 
 #include "bench/PairedRatios.h"
-#include "tests/support/LoopbackServer.h"
-#include "framework/ui/MsgBox.h"
-#include "framework/net/NameResolver.h"
-#include "framework/ui/Runtime.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/net/NameResolver.h"
+#include "framework/ui/MsgBox.h"
+#include "framework/ui/Runtime.h"
 #include "framework/ui/Window.h"
 #include "main_window/Window1.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace {
 
@@ -62,21 +62,23 @@ void RunFor(int ms) {
 }
 
 struct Measured {
-  double cpuMs = 0;      // the main thread's CPU time over the window
+  double cpuMs = 0;       // the main thread's CPU time over the window
   double longestGap = 0;  // between 5 ms ticks over the window
 };
 
 // One paused run into folder: Go, wait for the pause, 500 ms for the first
 // count, then the window; Stop. With churn a file comes and goes in the
 // folder every 300 ms meanwhile.
-Measured PausedRun(app::Window1& w, const std::string& blog, const std::string& folder, bool churn) {
+Measured PausedRun(app::Window1& w, const std::string& blog, const std::string& folder,
+                   bool churn) {
   w.TextField1()->SetText(blog);
   w.TextField2()->SetText(folder);
   w.TextField3()->SetText("pic");
   w.PushButton1()->Push();
   QElapsedTimer waited;
   waited.start();
-  while (w.Thread1()->GetState() != fw::Thread::State::Sleeping && waited.elapsed() < 5000) RunFor(5);
+  while (w.Thread1()->GetState() != fw::Thread::State::Sleeping && waited.elapsed() < 5000)
+    RunFor(5);
   RunFor(500);
 
   std::atomic<bool> stop{false};
@@ -143,7 +145,8 @@ int main(int argc, char** argv) {
 
   testsupport::LoopbackServer server;
   for (int p = 1; p <= 4 * runs + 8; ++p)
-    server.ServeFile("/page/" + std::to_string(p), "<html><body><p>no pictures here</p></body></html>\n");
+    server.ServeFile("/page/" + std::to_string(p),
+                     "<html><body><p>no pictures here</p></body></html>\n");
   const std::string blog = "http://" + std::string(kHost) + ":" + std::to_string(server.Port());
 
   fw::Ref<app::Window1> w = app::Window1::Instance();

@@ -57,8 +57,10 @@ int main(int argc, char** argv) {
     int w, h;
     double target;
   };
-  const Size sizes[] = {{"4000x3000", 4000, 3000, 0}, {"1280x1920", 1280, 1920, 1.0}, {"640x480", 640, 480, 0}};
-  std::printf("decode + stamp + encode at quality 100 in memory, against TurboJPEG decode + encode\n");
+  const Size sizes[] = {
+      {"4000x3000", 4000, 3000, 0}, {"1280x1920", 1280, 1920, 1.0}, {"640x480", 640, 480, 0}};
+  std::printf(
+      "decode + stamp + encode at quality 100 in memory, against TurboJPEG decode + encode\n");
   for (const Size& s : sizes) {
     fw::Picture source(PhotoLikeImage(s.w, s.h, 42));
     const std::string in = source.Encode(fw::Picture::kFormatJPEG, 90);

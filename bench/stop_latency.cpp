@@ -47,21 +47,21 @@
 #include <vector>
 
 #include "app/Startup.h"
-#include "tests/support/LoopbackServer.h"
 #include "bench/PhotoLike.h"
-#include "framework/runtime/Clock.h"
-#include "framework/ui/MsgBox.h"
-#include "framework/net/NameResolver.h"
-#include "framework/ui/Runtime.h"
-#include "framework/runtime/RuntimeLock.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/net/NameResolver.h"
+#include "framework/runtime/Clock.h"
+#include "framework/runtime/RuntimeLock.h"
 #include "framework/runtime/Thread.h"
+#include "framework/text/Text.h"
+#include "framework/ui/MsgBox.h"
+#include "framework/ui/Runtime.h"
 #include "framework/ui/UnhandledReport.h"
 #include "framework/ui/Window.h"
-#include "framework/text/Text.h"
 #include "main_window/DownloadWorker.h"
 #include "main_window/ExtractPicURLs.h"
 #include "main_window/Window1.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace {
 
@@ -70,12 +70,13 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr char kHost[] = "bench.tumblr.example";
 constexpr char kSilentHost[] = "never.tumblr.example";  // its lookup never answers
-constexpr int kBigSide = 8000;                           // 64 megapixels
+constexpr int kBigSide = 8000;                          // 64 megapixels
 constexpr double kStopTargetMs = 50, kQuitTargetMs = 500;
 
 double Ms(SteadyClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 int64_t NowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch()).count();
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch())
+      .count();
 }
 
 std::string Jpeg(const QImage& img, bool progressive) {
@@ -210,7 +211,8 @@ std::vector<State> States(int port, int silentPort, int decodeMs, int encodeMs, 
 
 // --- the child: one quit, on the real program road ---
 
-int QuitChild(const std::string& stateName, const std::vector<State>& states, const std::string& desktop) {
+int QuitChild(const std::string& stateName, const std::vector<State>& states,
+              const std::string& desktop) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   fw::SpecialFolder::SetDesktopForTests(desktop);
   fw::SetClock(std::make_shared<fw::ManualClock>(/*autoAdvance=*/false));  // the pause lasts
@@ -254,8 +256,8 @@ int QuitChild(const std::string& stateName, const std::vector<State>& states, co
 int main(int argc, char** argv) {
   if (argc >= 9 && std::strcmp(argv[1], "--quit-child") == 0)
     return QuitChild(argv[2],
-                     States(std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
-                            std::atoi(argv[7])),
+                     States(std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                            std::atoi(argv[6]), std::atoi(argv[7])),
                      argv[8]);
   const int rounds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 7;
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -305,13 +307,15 @@ int main(int argc, char** argv) {
     extractMs = std::min(extractMs, Ms(SteadyClock::now() - t0));
     if (fw::Ubound(found) < 1000) return 1;
   }
-  std::printf("64 MP JPEG: %zu bytes (progressive %zu); one decode+stamp+encode %.0f ms\n", baseline.size(),
-              progressive.size(), convertMs);
+  std::printf("64 MP JPEG: %zu bytes (progressive %zu); one decode+stamp+encode %.0f ms\n",
+              baseline.size(), progressive.size(), convertMs);
   std::printf("20 MB page: extraction %.0f ms\n", extractMs);
-  const int decodeAt = static_cast<int>(convertMs * 0.15), encodeAt = static_cast<int>(convertMs * 0.85);
+  const int decodeAt = static_cast<int>(convertMs * 0.15),
+            encodeAt = static_cast<int>(convertMs * 0.85);
   const int extractAt = 15 + static_cast<int>(extractMs / 2);  // the page comes in some 15 ms
   InstallStandIns();
-  const std::vector<State> states = States(server.Port(), silent.port, decodeAt, encodeAt, extractAt);
+  const std::vector<State> states =
+      States(server.Port(), silent.port, decodeAt, encodeAt, extractAt);
 
   // --- Stop, in this process ---
   std::map<std::string, std::vector<double>> stopMs;
@@ -333,8 +337,10 @@ int main(int argc, char** argv) {
       lock.Acquire();
       w->PushButton2()->Push();
       const double ms = Ms(SteadyClock::now() - t0);
-      if (!there || !w->PushButton1()->Enabled() || !w->TextField1()->Enabled() || w->Thread1()->IsRunning()) {
-        std::fprintf(stderr, "%s: the worker did not get there or the form stayed locked\n", s.name);
+      if (!there || !w->PushButton1()->Enabled() || !w->TextField1()->Enabled() ||
+          w->Thread1()->IsRunning()) {
+        std::fprintf(stderr, "%s: the worker did not get there or the form stayed locked\n",
+                     s.name);
         return 1;
       }
       stopMs[s.name].push_back(ms);
@@ -364,9 +370,11 @@ int main(int argc, char** argv) {
         close(out[0]);
         close(out[1]);
         const std::string args[] = {std::to_string(server.Port()), std::to_string(silent.port),
-                                    std::to_string(decodeAt), std::to_string(encodeAt), std::to_string(extractAt)};
+                                    std::to_string(decodeAt), std::to_string(encodeAt),
+                                    std::to_string(extractAt)};
         execl("/proc/self/exe", argv[0], "--quit-child", s.name, args[0].c_str(), args[1].c_str(),
-              args[2].c_str(), args[3].c_str(), args[4].c_str(), desktop.c_str(), static_cast<char*>(nullptr));
+              args[2].c_str(), args[3].c_str(), args[4].c_str(), desktop.c_str(),
+              static_cast<char*>(nullptr));
         std::_Exit(127);
       }
       close(out[1]);
@@ -383,8 +391,9 @@ int main(int argc, char** argv) {
       if (stdfs::exists(desktop / "backup"))
         for (const auto& e : stdfs::directory_iterator(desktop / "backup")) left += e.exists();
       if (closedAt == 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || left != 0) {
-        std::fprintf(stderr, "%s: quit went wrong (wait status %d, closed at %lld, files left %d)\n", s.name,
-                     status, closedAt, left);
+        std::fprintf(stderr,
+                     "%s: quit went wrong (wait status %d, closed at %lld, files left %d)\n",
+                     s.name, status, closedAt, left);
         ++badQuits;
         continue;
       }
@@ -392,9 +401,11 @@ int main(int argc, char** argv) {
     }
   }
 
-  auto report = [&](const char* title, std::map<std::string, std::vector<double>>& ms, double target) {
+  auto report = [&](const char* title, std::map<std::string, std::vector<double>>& ms,
+                    double target) {
     std::printf("\n%s (%d rounds; peer: \"page wait\" of the same round)\n", title, rounds);
-    std::printf("%-28s %10s %10s   %s\n", "state", "median", "max", "ratio to peer: median [min-max]");
+    std::printf("%-28s %10s %10s   %s\n", "state", "median", "max",
+                "ratio to peer: median [min-max]");
     bool met = true;
     const std::vector<double>& peer = ms["page wait"];
     for (const State& s : states) {
@@ -408,15 +419,17 @@ int main(int argc, char** argv) {
       for (size_t i = 0; i < v.size(); ++i) ratios.push_back(v[i] / std::max(peer[i], 1e-3));
       const double mx = *std::max_element(v.begin(), v.end());
       met = met && mx < target;
-      std::printf("%-28s %7.2f ms %7.2f ms   %6.2f [%.2f-%.2f]\n", s.name, Median(v), mx, Median(ratios),
-                  *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
+      std::printf("%-28s %7.2f ms %7.2f ms   %6.2f [%.2f-%.2f]\n", s.name, Median(v), mx,
+                  Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+                  *std::max_element(ratios.begin(), ratios.end()));
     }
     std::printf("target: max under %.0f ms in every state: %s\n", target, met ? "met" : "MISSED");
     return met;
   };
-  const bool stopMet = report("Stop until it returns with the form unlocked", stopMs, kStopTargetMs);
-  const bool quitMet =
-      report("Close box until the process has exited (status 0, no file left)", quitMs, kQuitTargetMs);
+  const bool stopMet =
+      report("Stop until it returns with the form unlocked", stopMs, kStopTargetMs);
+  const bool quitMet = report("Close box until the process has exited (status 0, no file left)",
+                              quitMs, kQuitTargetMs);
   std::fflush(stdout);
 
   stdfs::remove_all(root);

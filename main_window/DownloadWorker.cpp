@@ -5,13 +5,13 @@
 
 #include "framework/files/FileWriteQueue.h"
 #include "framework/files/FolderItem.h"
-#include "framework/picture/Graphics.h"
-#include "framework/net/HTTPSocket.h"
-#include "framework/runtime/Int32.h"
-#include "framework/picture/MemoryBlock.h"
-#include "framework/runtime/Nil.h"
-#include "framework/picture/Picture.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/net/HTTPSocket.h"
+#include "framework/picture/Graphics.h"
+#include "framework/picture/MemoryBlock.h"
+#include "framework/picture/Picture.h"
+#include "framework/runtime/Int32.h"
+#include "framework/runtime/Nil.h"
 #include "framework/text/Text.h"
 #include "main_window/ExtractPicURLs.h"
 
@@ -94,7 +94,9 @@ void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::
 
 }  // namespace
 
-void SetPictureConversion(PictureConversion conversion) { ConversionSlot() = std::move(conversion); }
+void SetPictureConversion(PictureConversion conversion) {
+  ConversionSlot() = std::move(conversion);
+}
 
 PictureConversion RealPictureConversion() { return DecodeStampEncode; }
 

@@ -21,7 +21,8 @@ void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread);
 // What becomes of a downloaded picture: its bytes decoded, stamped with the
 // watermark and encoded as the JPEG to save; "" when they do not decode. It
 // runs without the runtime lock, so it touches only its arguments.
-using PictureConversion = std::function<std::string(std::string bytes, const std::string& watermark)>;
+using PictureConversion =
+    std::function<std::string(std::string bytes, const std::string& watermark)>;
 // Puts conversion in place of the real one (tests); empty puts it back.
 void SetPictureConversion(PictureConversion conversion);
 // The real conversion, for stand-ins that watch it. Cannot fail.

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "framework/runtime/Nil.h"
-#include "framework/text/RegEx.h"
 #include "framework/runtime/Thread.h"
+#include "framework/text/RegEx.h"
 
 namespace app {
 

@@ -7,14 +7,14 @@
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
 #include "framework/classes/EventBinding.h"
+#include "framework/classes/Operation.h"
+#include "framework/classes/PropertyTarget.h"
 #include "framework/files/FolderItem.h"
+#include "framework/files/SpecialFolder.h"
 #include "framework/picture/FontUnits.h"
 #include "framework/runtime/Int32.h"
 #include "framework/ui/MsgBox.h"
-#include "framework/classes/Operation.h"
-#include "framework/classes/PropertyTarget.h"
 #include "framework/ui/Runtime.h"
-#include "framework/files/SpecialFolder.h"
 #include "main_window/DownloadWorker.h"
 #include "main_window/ExtractPicURLs.h"
 #include "main_window/FormChecks.h"
@@ -27,11 +27,16 @@ namespace {
 // The record of the framework class a control of type T is cast to.
 template <class T>
 const fw::ClassRecord& KindRecord() {
-  if constexpr (std::is_same_v<T, fw::TextField>) return fw::LookupClass("TextField");
-  else if constexpr (std::is_same_v<T, fw::PushButton>) return fw::LookupClass("PushButton");
-  else if constexpr (std::is_same_v<T, fw::Label>) return fw::LookupClass("Label");
-  else if constexpr (std::is_same_v<T, fw::ProgressWheel>) return fw::LookupClass("ProgressWheel");
-  else if constexpr (std::is_same_v<T, fw::Thread>) return fw::LookupClass("Thread");
+  if constexpr (std::is_same_v<T, fw::TextField>)
+    return fw::LookupClass("TextField");
+  else if constexpr (std::is_same_v<T, fw::PushButton>)
+    return fw::LookupClass("PushButton");
+  else if constexpr (std::is_same_v<T, fw::Label>)
+    return fw::LookupClass("Label");
+  else if constexpr (std::is_same_v<T, fw::ProgressWheel>)
+    return fw::LookupClass("ProgressWheel");
+  else if constexpr (std::is_same_v<T, fw::Thread>)
+    return fw::LookupClass("Thread");
   else {
     static_assert(std::is_same_v<T, fw::Timer>, "not a control kind of this window");
     return fw::LookupClass("Timer");
@@ -60,10 +65,12 @@ const fw::ClassRecord& BuildMemberRecord(const char* superName, const char* full
   r.finaliser = [](fw::Object& o) { dynamic_cast<M&>(o).Exit(); };
   fw::AddOperations(r, MemberOperations());
   r.interfaces = r.Superclass()->interfaces;
-  r.interfaces.insert(r.interfaces.begin(),
-                      fw::InterfaceTable{"_PaneChild", {"_SetWindow", "Window", "_Index", "_SetIndex"}});
+  r.interfaces.insert(
+      r.interfaces.begin(),
+      fw::InterfaceTable{"_PaneChild", {"_SetWindow", "Window", "_Index", "_SetIndex"}});
   r.properties.push_back({"Index", "Int32", fw::PublicAttributes()});
-  r.properties.push_back({"ownerWindow", "Window", fw::RuntimeAllocateAttributeTable({{"__Scope", "Private"}})});
+  r.properties.push_back(
+      {"ownerWindow", "Window", fw::RuntimeAllocateAttributeTable({{"__Scope", "Private"}})});
   r.attributes = fw::PublicAttributes();
   return r;
 }
@@ -79,42 +86,43 @@ const fw::ClassRecord& Window1::Lookup() {
     r.initialiser = [](fw::Object& o) { dynamic_cast<Window1&>(o).Init(); };
     r.finaliser = [](fw::Object& o) { dynamic_cast<Window1&>(o).Exit(); };
     fw::AddOperations(r, {
-                         {"Layout", {}, ""},
-                         {"CreateControls", {}, ""},
-                         {"_CreateControls0", {}, "", fw::Operation::kHidden},
-                         {"TextField1", {}, "TextField"},
-                         {"PushButton1", {}, "PushButton"},
-                         {"Label1", {}, "Label"},
-                         {"PushButton2", {}, "PushButton"},
-                         {"Label2", {}, "Label"},
-                         {"Label3", {}, "Label"},
-                         {"TextField2", {}, "TextField"},
-                         {"TextField3", {}, "TextField"},
-                         {"Label6", {}, "Label"},
-                         {"TextField5", {}, "TextField"},
-                         {"Label7", {}, "Label"},
-                         {"PushButton3", {}, "PushButton"},
-                         {"Thread1", {}, "Thread"},
-                         {"ProgressWheel1", {}, "ProgressWheel"},
-                         {"Timer2", {}, "Timer"},
-                         {"Label8", {}, "Label"},
-                         {"TextField1_TextChange", {"TextField"}, ""},
-                         {"PushButton1_Action", {"PushButton"}, ""},
-                         {"PushButton2_Action", {"PushButton"}, ""},
-                         {"PushButton3_Action", {"PushButton"}, ""},
-                         {"Thread1_Run", {"Thread"}, ""},
-                         {"Timer2_Action", {"Timer"}, ""},
-                         {"Event_Open", {}, ""},
-                         {"Event_Close", {}, ""},
-                         {"ExtractPicURLs", {"String"}, "String()"},
-                     });
+                             {"Layout", {}, ""},
+                             {"CreateControls", {}, ""},
+                             {"_CreateControls0", {}, "", fw::Operation::kHidden},
+                             {"TextField1", {}, "TextField"},
+                             {"PushButton1", {}, "PushButton"},
+                             {"Label1", {}, "Label"},
+                             {"PushButton2", {}, "PushButton"},
+                             {"Label2", {}, "Label"},
+                             {"Label3", {}, "Label"},
+                             {"TextField2", {}, "TextField"},
+                             {"TextField3", {}, "TextField"},
+                             {"Label6", {}, "Label"},
+                             {"TextField5", {}, "TextField"},
+                             {"Label7", {}, "Label"},
+                             {"PushButton3", {}, "PushButton"},
+                             {"Thread1", {}, "Thread"},
+                             {"ProgressWheel1", {}, "ProgressWheel"},
+                             {"Timer2", {}, "Timer"},
+                             {"Label8", {}, "Label"},
+                             {"TextField1_TextChange", {"TextField"}, ""},
+                             {"PushButton1_Action", {"PushButton"}, ""},
+                             {"PushButton2_Action", {"PushButton"}, ""},
+                             {"PushButton3_Action", {"PushButton"}, ""},
+                             {"Thread1_Run", {"Thread"}, ""},
+                             {"Timer2_Action", {"Timer"}, ""},
+                             {"Event_Open", {}, ""},
+                             {"Event_Close", {}, ""},
+                             {"ExtractPicURLs", {"String"}, "String()"},
+                         });
     r.eventHooks = {
         {"Layout", "Layout", fw::HookTo(&Window1::Layout)},
         {"CreateControls", "CreateControls", fw::HookTo(&Window1::CreateControls)},
         {"Open", "Event_Open", fw::HookTo(&Window1::Event_Open)},
         {"Close", "Event_Close", fw::HookTo(&Window1::Event_Close)},
     };
-    for (const char* name : {"Page", "count"}) r.properties.push_back({name, "Int32", fw::PublicAttributes()});
+    for (const char* name : {"Page", "count"})
+      r.properties.push_back({name, "Int32", fw::PublicAttributes()});
     for (const char* name : {"url", "folder", "picturename", "watermark", "checkurl"})
       r.properties.push_back({name, "String", fw::PublicAttributes()});
     r.attributes = fw::PublicAttributes();
@@ -133,7 +141,8 @@ void Window1::Init() {
 }
 
 void Window1::Exit() {
-  for (std::string* s : {&url, &folder, &picturename, &watermark, &checkurl}) std::string().swap(*s);
+  for (std::string* s : {&url, &folder, &picturename, &watermark, &checkurl})
+    std::string().swap(*s);
 }
 
 // --- layout and controls ---
@@ -200,9 +209,13 @@ void Window1::CreateControls0() {
 // --- the control accessors ---
 
 fw::Ref<fw::TextField> Window1::TextField1() const { return Control<fw::TextField>("TextField1"); }
-fw::Ref<fw::PushButton> Window1::PushButton1() const { return Control<fw::PushButton>("PushButton1"); }
+fw::Ref<fw::PushButton> Window1::PushButton1() const {
+  return Control<fw::PushButton>("PushButton1");
+}
 fw::Ref<fw::Label> Window1::Label1() const { return Control<fw::Label>("Label1"); }
-fw::Ref<fw::PushButton> Window1::PushButton2() const { return Control<fw::PushButton>("PushButton2"); }
+fw::Ref<fw::PushButton> Window1::PushButton2() const {
+  return Control<fw::PushButton>("PushButton2");
+}
 fw::Ref<fw::Label> Window1::Label2() const { return Control<fw::Label>("Label2"); }
 fw::Ref<fw::Label> Window1::Label3() const { return Control<fw::Label>("Label3"); }
 fw::Ref<fw::TextField> Window1::TextField2() const { return Control<fw::TextField>("TextField2"); }
@@ -210,7 +223,9 @@ fw::Ref<fw::TextField> Window1::TextField3() const { return Control<fw::TextFiel
 fw::Ref<fw::Label> Window1::Label6() const { return Control<fw::Label>("Label6"); }
 fw::Ref<fw::TextField> Window1::TextField5() const { return Control<fw::TextField>("TextField5"); }
 fw::Ref<fw::Label> Window1::Label7() const { return Control<fw::Label>("Label7"); }
-fw::Ref<fw::PushButton> Window1::PushButton3() const { return Control<fw::PushButton>("PushButton3"); }
+fw::Ref<fw::PushButton> Window1::PushButton3() const {
+  return Control<fw::PushButton>("PushButton3");
+}
 fw::Ref<fw::Thread> Window1::Thread1() const { return Control<fw::Thread>("Thread1"); }
 fw::Ref<fw::ProgressWheel> Window1::ProgressWheel1() const {
   return Control<fw::ProgressWheel>("ProgressWheel1");
@@ -227,8 +242,9 @@ void Window1::TextField1_TextChange(fw::TextField&) {}
 // message). Otherwise the address is shortened, the form copied into the run
 // state, the worker started and the form locked.
 void Window1::PushButton1_Action(fw::PushButton&) {
-  const FormCheck check = CheckForm(fw::NonNil(TextField1()).Text(), fw::NonNil(TextField2()).Text(),
-                                    fw::NonNil(TextField3()).Text());
+  const FormCheck check =
+      CheckForm(fw::NonNil(TextField1()).Text(), fw::NonNil(TextField2()).Text(),
+                fw::NonNil(TextField3()).Text());
   if (!check.Passed()) {
     fw::MsgBox(check.message);
     if (check.clearAddress) fw::NonNil(TextField1()).SetText("");
@@ -319,7 +335,8 @@ fw::StringArray Window1::ExtractPicURLs(std::string pageText) {
 // --- the members ---
 
 const fw::ClassRecord& Window1::Thread1::Lookup() {
-  static const fw::ClassRecord& rec = BuildMemberRecord<class Window1::Thread1>("Thread", "Window1.Thread1");
+  static const fw::ClassRecord& rec =
+      BuildMemberRecord<class Window1::Thread1>("Thread", "Window1.Thread1");
   return rec;
 }
 
@@ -330,7 +347,8 @@ void Window1::Thread1::Constructor() {}
 void Window1::Thread1::Exit() { SetWindow(nullptr); }
 
 const fw::ClassRecord& Window1::Timer2::Lookup() {
-  static const fw::ClassRecord& rec = BuildMemberRecord<class Window1::Timer2>("Timer", "Window1.Timer2");
+  static const fw::ClassRecord& rec =
+      BuildMemberRecord<class Window1::Timer2>("Timer", "Window1.Timer2");
   return rec;
 }
 

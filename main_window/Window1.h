@@ -5,15 +5,15 @@
 #include <string_view>
 
 #include "framework/classes/ClassRecord.h"
+#include "framework/runtime/Nil.h"
+#include "framework/runtime/Thread.h"
+#include "framework/text/Text.h"
 #include "framework/ui/FolderCounter.h"
 #include "framework/ui/Label.h"
-#include "framework/runtime/Nil.h"
 #include "framework/ui/PaneChild.h"
 #include "framework/ui/ProgressWheel.h"
 #include "framework/ui/PushButton.h"
-#include "framework/text/Text.h"
 #include "framework/ui/TextField.h"
-#include "framework/runtime/Thread.h"
 #include "framework/ui/Timer.h"
 #include "framework/ui/Window.h"
 #include "main_window/MainWindowProperties.h"

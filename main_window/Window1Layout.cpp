@@ -60,20 +60,21 @@ const std::string& Window1Layout::Window() {
 }
 
 const std::string& Window1Layout::TextField1() {
-  static const std::string table =
-      TextFieldTable({"TextField1", 158, 14, 384, 22, 1}, false,
-                     "Type in the tumblr adress whitout the slash at the end - please :)",
-                     kBlogAddressCue, "");
+  static const std::string table = TextFieldTable(
+      {"TextField1", 158, 14, 384, 22, 1}, false,
+      "Type in the tumblr adress whitout the slash at the end - please :)", kBlogAddressCue, "");
   return table;
 }
 
 const std::string& Window1Layout::PushButton1() {
-  static const std::string table = PushButtonTable({"PushButton1", 494, 44, 50, 20, 2}, "Go", true, true);
+  static const std::string table =
+      PushButtonTable({"PushButton1", 494, 44, 50, 20, 2}, "Go", true, true);
   return table;
 }
 
 const std::string& Window1Layout::Label1() {
-  static const std::string table = CaptionTable({"Label1", 20, 105, 243, 15, 5}, "Pictures saved: ", kOrange);
+  static const std::string table =
+      CaptionTable({"Label1", 20, 105, 243, 15, 5}, "Pictures saved: ", kOrange);
   return table;
 }
 
@@ -90,7 +91,8 @@ const std::string& Window1Layout::Label2() {
 }
 
 const std::string& Window1Layout::Label3() {
-  static const std::string table = CaptionTable({"Label3", 20, 73, 126, 20, 8}, "Rename to:", kOrange);
+  static const std::string table =
+      CaptionTable({"Label3", 20, 73, 126, 20, 8}, "Rename to:", kOrange);
   return table;
 }
 
@@ -112,7 +114,8 @@ const std::string& Window1Layout::Label6() {
 }
 
 const std::string& Window1Layout::TextField5() {
-  static const std::string table = TextFieldTable({"TextField5", 385, 73, 62, 22, 15}, true, "", "", "1");
+  static const std::string table =
+      TextFieldTable({"TextField5", 385, 73, 62, 22, 15}, true, "", "", "1");
   return table;
 }
 
@@ -146,12 +149,14 @@ const std::string& Window1Layout::ProgressWheel1() {
 }
 
 const std::string& Window1Layout::Timer2() {
-  static const std::string table = fw::LayoutTableWriter().Int32("Mode", 2).Int32("Period", 100).Bytes();
+  static const std::string table =
+      fw::LayoutTableWriter().Int32("Mode", 2).Int32("Period", 100).Bytes();
   return table;
 }
 
 const std::string& Window1Layout::Label8() {
-  static const std::string table = CaptionTable({"Label8", 20, 14, 126, 20, 19}, "Blog Adress:", kOrange);
+  static const std::string table =
+      CaptionTable({"Label8", 20, 14, 126, 20, 19}, "Blog Adress:", kOrange);
   return table;
 }
 

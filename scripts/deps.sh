@@ -8,8 +8,8 @@ set -euo pipefail
 PACKAGES=(build-essential cmake pkg-config qt6-base-dev libpcre2-dev libssl-dev
           libturbojpeg0-dev ca-certificates xdg-utils)
 if [ "${1:-test}" != run ]; then
-  # The tests, and the peers the benchmark programs measure against.
-  PACKAGES+=(libgtest-dev libgmock-dev googletest python3 curl libjpeg-turbo-progs libcurl4-openssl-dev)
+  # The tests, the format check, and the peers the benchmark programs measure against.
+  PACKAGES+=(libgtest-dev libgmock-dev googletest clang-format curl libcurl4-openssl-dev)
 fi
 missing=()
 for p in "${PACKAGES[@]}"; do

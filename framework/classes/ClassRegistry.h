@@ -45,8 +45,9 @@ AttributeList RuntimeAllocateAttributeTable(std::initializer_list<Attribute> att
 // initialisers of its class chain run, the root's first. When its last
 // reference goes the finalisers run (the class's own first), then its
 // destructor, under the runtime lock: when the last reference goes on a
-// thread without the lock (a killed worker unwinding), on the main thread later. Raises RuntimeException for a record without an allocator
-// (framework controls are made with Window::New instead).
+// thread without the lock (a killed worker unwinding), on the main thread later. Raises
+// RuntimeException for a record without an allocator (framework controls are made with Window::New
+// instead).
 Ref<Object> RuntimeNewObject(const ClassRecord& rec);
 
 // obj when its class is rec's class or derives from it; Nil otherwise (and

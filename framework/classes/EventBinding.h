@@ -20,8 +20,8 @@
 #include <type_traits>
 
 #include "framework/classes/Delegate.h"
-#include "framework/runtime/Nil.h"
 #include "framework/classes/Object.h"
+#include "framework/runtime/Nil.h"
 
 namespace fw {
 

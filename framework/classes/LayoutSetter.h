@@ -39,7 +39,8 @@ V ValueAs(const LayoutEntry& e) {
   } else if constexpr (std::is_same_v<V, uint32_t>) {
     return e.Color();
   } else {
-    static_assert(std::is_same_v<V, std::string>, "a layout setter takes Int32, Boolean, Color or String");
+    static_assert(std::is_same_v<V, std::string>,
+                  "a layout setter takes Int32, Boolean, Color or String");
     return e.text;
   }
 }

@@ -91,10 +91,14 @@ std::optional<LayoutType> LayoutTypeOf(std::string_view name) {
 
 const char* LayoutTypeName(LayoutType type) {
   switch (type) {
-    case LayoutType::Int32: return "Int32";
-    case LayoutType::Boolean: return "Boolean";
-    case LayoutType::Color: return "Color";
-    case LayoutType::String: return "String";
+    case LayoutType::Int32:
+      return "Int32";
+    case LayoutType::Boolean:
+      return "Boolean";
+    case LayoutType::Color:
+      return "Color";
+    case LayoutType::String:
+      return "String";
   }
   return "Int32";
 }

@@ -6,8 +6,7 @@ namespace fw {
 
 void LayoutTableWriter::Start(std::string_view name, LayoutType type) {
   const auto known = LayoutTypeOf(name);
-  if (!known)
-    throw RuntimeException("Unknown layout property \"" + std::string(name) + "\"");
+  if (!known) throw RuntimeException("Unknown layout property \"" + std::string(name) + "\"");
   if (*known != type)
     throw RuntimeException("Layout property \"" + std::string(name) + "\" is of type " +
                            LayoutTypeName(*known) + ", not " + LayoutTypeName(type));

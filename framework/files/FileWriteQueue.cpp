@@ -15,8 +15,8 @@ struct FileWriteQueue::State {
   mutable std::mutex m;
   std::condition_variable changed;
   std::deque<std::pair<Ref<FolderItem>, std::string>> waiting;  // guarded by m
-  bool writing = false;                                          // guarded by m
-  bool quit = false;                                             // guarded by m
+  bool writing = false;                                         // guarded by m
+  bool quit = false;                                            // guarded by m
   std::thread thread;
 
   void Run() {

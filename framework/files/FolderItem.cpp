@@ -12,7 +12,6 @@
 #include <random>
 #include <vector>
 
-
 namespace fw {
 
 namespace {

@@ -13,15 +13,24 @@ static_assert(static_cast<int32_t>(HTTPError::Tls) == TCPSocket::kErrorTls);
 
 std::string HTTPErrorName(HTTPError error) {
   switch (error) {
-    case HTTPError::None: return "None";
-    case HTTPError::Timeout: return "Timeout";
-    case HTTPError::NameNotResolved: return "NameNotResolved";
-    case HTTPError::InvalidPort: return "InvalidPort";
-    case HTTPError::Tls: return "Tls";
-    case HTTPError::BodyTooLarge: return "BodyTooLarge";
-    case HTTPError::ShortBody: return "ShortBody";
-    case HTTPError::HeaderTooLarge: return "HeaderTooLarge";
-    case HTTPError::ControlByteInAddress: return "ControlByteInAddress";
+    case HTTPError::None:
+      return "None";
+    case HTTPError::Timeout:
+      return "Timeout";
+    case HTTPError::NameNotResolved:
+      return "NameNotResolved";
+    case HTTPError::InvalidPort:
+      return "InvalidPort";
+    case HTTPError::Tls:
+      return "Tls";
+    case HTTPError::BodyTooLarge:
+      return "BodyTooLarge";
+    case HTTPError::ShortBody:
+      return "ShortBody";
+    case HTTPError::HeaderTooLarge:
+      return "HeaderTooLarge";
+    case HTTPError::ControlByteInAddress:
+      return "ControlByteInAddress";
   }
   const int code = static_cast<int>(error);
   const char* name = code > 0 ? strerrorname_np(code) : nullptr;

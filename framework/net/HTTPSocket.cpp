@@ -8,8 +8,8 @@
 
 #include "framework/runtime/Clock.h"
 #include "framework/runtime/Int32.h"
-#include "framework/text/Text.h"
 #include "framework/runtime/Thread.h"
+#include "framework/text/Text.h"
 
 namespace fw {
 
@@ -27,7 +27,8 @@ void AdviseLargePages(std::string& buffer) {
   if (buffer.capacity() < kLarge) return;
   const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
   const uintptr_t begin = (reinterpret_cast<uintptr_t>(buffer.data()) + page - 1) & ~(page - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer.data()) + buffer.capacity()) & ~(page - 1);
+  const uintptr_t end =
+      (reinterpret_cast<uintptr_t>(buffer.data()) + buffer.capacity()) & ~(page - 1);
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
@@ -84,8 +85,8 @@ bool HasControlByte(std::string_view text) {
 // Content-Length as a byte count; -1 when it is not a plain number.
 int64_t ContentLength(std::string_view value) {
   while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
-  if (value.empty() || !std::all_of(value.begin(), value.end(),
-                                    [](char c) { return c >= '0' && c <= '9'; })) {
+  if (value.empty() ||
+      !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return -1;
   }
   return LeadingNumber(value);
@@ -176,8 +177,8 @@ std::string HTTPSocket::Get(const std::string& address, int32_t timeoutSeconds) 
     }
     if (!complete_ && socket_.PeerClosed()) {
       // An announced body that the close cut short is no whole body.
-      const bool cutShort = headerDone_ && !closeDelimited_ &&
-                            static_cast<int64_t>(bodyLength_) < contentLength_;
+      const bool cutShort =
+          headerDone_ && !closeDelimited_ && static_cast<int64_t>(bodyLength_) < contentLength_;
       Finish(cutShort ? HTTPError::ShortBody : HTTPError::None);
     }
     if (!complete_ && socket_.LastErrorCode() != 0) {

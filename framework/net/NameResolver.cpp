@@ -106,7 +106,8 @@ std::vector<std::string> NameResolver::SystemLookup(const std::string& host) {
       inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(ai->ai_addr)->sin_addr, text, sizeof text);
       v4.emplace_back(text);
     } else if (ai->ai_family == AF_INET6) {
-      inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6*>(ai->ai_addr)->sin6_addr, text, sizeof text);
+      inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6*>(ai->ai_addr)->sin6_addr, text,
+                sizeof text);
       v6.emplace_back(text);
     }
   }

@@ -17,8 +17,8 @@
 #include <cstring>
 
 #include "framework/net/NameResolver.h"
-#include "framework/runtime/Thread.h"
 #include "framework/net/TlsContext.h"
+#include "framework/runtime/Thread.h"
 
 namespace fw {
 

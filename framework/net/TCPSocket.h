@@ -84,8 +84,8 @@ class TCPSocket {
   bool readWantsWrite_ = false;
   bool peerClosed_ = false;
   int32_t error_ = 0;
-  std::string out_;      // queued bytes not yet sent
-  size_t outSent_ = 0;   // of out_
+  std::string out_;     // queued bytes not yet sent
+  size_t outSent_ = 0;  // of out_
 };
 
 }  // namespace fw

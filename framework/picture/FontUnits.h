@@ -26,7 +26,7 @@ enum class FontUnits : uint8_t {
 // The unit for a raw code byte; codes outside the table give Default.
 constexpr FontUnits FontUnitsFromCode(uint8_t code) {
   return code <= static_cast<uint8_t>(FontUnits::Millimeters) ? static_cast<FontUnits>(code)
-                                                               : FontUnits::Default;
+                                                              : FontUnits::Default;
 }
 
 }  // namespace fw

@@ -20,11 +20,14 @@ constexpr double kDefaultTextSize = 12.0;
 // inch, so a point is one pixel.
 double PixelsFor(double size, FontUnits unit) {
   switch (unit) {
-    case FontUnits::Inches: return size * 72.0;
-    case FontUnits::Millimeters: return size * 72.0 / 25.4;
+    case FontUnits::Inches:
+      return size * 72.0;
+    case FontUnits::Millimeters:
+      return size * 72.0 / 25.4;
     case FontUnits::Default:
     case FontUnits::Pixels:
-    case FontUnits::Points: break;
+    case FontUnits::Points:
+      break;
   }
   return size;
 }
@@ -64,7 +67,8 @@ QFont Graphics::MakeFont(bool condense) const {
   }
   const double px = PixelsFor(textSize_ > 0 ? textSize_ : kDefaultTextSize, textUnit_);
   // The painter turns points into pixels at the picture's own resolution.
-  const double dpi = owner_ && owner_->Image().logicalDpiY() > 0 ? owner_->Image().logicalDpiY() : 72;
+  const double dpi =
+      owner_ && owner_->Image().logicalDpiY() > 0 ? owner_->Image().logicalDpiY() : 72;
   font.setPointSizeF(px * 72.0 / dpi);
   font.setBold(bold_);
   if (condense) font.setStretch(QFont::Condensed);

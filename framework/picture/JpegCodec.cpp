@@ -10,12 +10,24 @@ namespace fw {
 
 void PrintTo(JpegDecodeResult r, std::ostream* os) {
   switch (r) {
-    case JpegDecodeResult::Decoded: *os << "Decoded"; return;
-    case JpegDecodeResult::NotJpeg: *os << "NotJpeg"; return;
-    case JpegDecodeResult::Truncated: *os << "Truncated"; return;
-    case JpegDecodeResult::Corrupt: *os << "Corrupt"; return;
-    case JpegDecodeResult::TooLarge: *os << "TooLarge"; return;
-    case JpegDecodeResult::Unsupported: *os << "Unsupported"; return;
+    case JpegDecodeResult::Decoded:
+      *os << "Decoded";
+      return;
+    case JpegDecodeResult::NotJpeg:
+      *os << "NotJpeg";
+      return;
+    case JpegDecodeResult::Truncated:
+      *os << "Truncated";
+      return;
+    case JpegDecodeResult::Corrupt:
+      *os << "Corrupt";
+      return;
+    case JpegDecodeResult::TooLarge:
+      *os << "TooLarge";
+      return;
+    case JpegDecodeResult::Unsupported:
+      *os << "Unsupported";
+      return;
   }
   *os << "JpegDecodeResult(" << static_cast<int>(r) << ")";
 }
@@ -70,8 +82,9 @@ uint16_t Get16(const unsigned char* p, bool little) {
   return little ? uint16_t(p[0] | p[1] << 8) : uint16_t(p[0] << 8 | p[1]);
 }
 uint32_t Get32(const unsigned char* p, bool little) {
-  return little ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24
-                : uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+  return little
+             ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24
+             : uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
 }
 
 // The orientation tag of an EXIF block (the APP1 body after "Exif\0\0"); 1

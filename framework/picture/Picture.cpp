@@ -44,7 +44,7 @@ bool JpegIsWhole(const unsigned char* d, size_t n) {
     while (i < n && d[i] == 0xFF) ++i;
     if (i >= n) return false;
     const unsigned char m = d[i++];
-    if (m == 0xD9) return true;                        // end of picture
+    if (m == 0xD9) return true;                                        // end of picture
     if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD7)) continue;  // no length
     if (i + 2 > n) return false;
     const size_t len = (size_t{d[i]} << 8) | d[i + 1];
@@ -145,14 +145,22 @@ bool BmpIsWhole(const unsigned char* d, size_t n) {
 // readers do: mirrored or flipped first, then turned.
 QImage Oriented(const QImage& image, int orientation) {
   switch (orientation) {
-    case 2: return image.mirrored(true, false);
-    case 3: return image.mirrored(true, true);
-    case 4: return image.mirrored(false, true);
-    case 5: return image.mirrored(false, true).transformed(QTransform().rotate(90));
-    case 6: return image.transformed(QTransform().rotate(90));
-    case 7: return image.mirrored(true, false).transformed(QTransform().rotate(90));
-    case 8: return image.transformed(QTransform().rotate(270));
-    default: return image;
+    case 2:
+      return image.mirrored(true, false);
+    case 3:
+      return image.mirrored(true, true);
+    case 4:
+      return image.mirrored(false, true);
+    case 5:
+      return image.mirrored(false, true).transformed(QTransform().rotate(90));
+    case 6:
+      return image.transformed(QTransform().rotate(90));
+    case 7:
+      return image.mirrored(true, false).transformed(QTransform().rotate(90));
+    case 8:
+      return image.transformed(QTransform().rotate(270));
+    default:
+      return image;
   }
 }
 
@@ -180,14 +188,15 @@ Mapping MapBuffer(size_t bytes) {
     return p == MAP_FAILED ? Mapping{} : Mapping{p, length};
   }
   const size_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  void* raw = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* raw =
+      mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return {};
   // Keep a huge-page-aligned stretch and give the rest back.
   const uintptr_t base = reinterpret_cast<uintptr_t>(raw);
   const uintptr_t start = (base + kHugePage - 1) / kHugePage * kHugePage;
   if (start > base) munmap(raw, start - base);
-  if (base + kHugePage > start) munmap(reinterpret_cast<void*>(start + length), base + kHugePage - start);
+  if (base + kHugePage > start)
+    munmap(reinterpret_cast<void*>(start + length), base + kHugePage - start);
   void* data = reinterpret_cast<void*>(start);
   madvise(data, length, MADV_HUGEPAGE);  // a hint; fine when refused
   return {data, length};
@@ -274,8 +283,7 @@ Picture::Picture(const QImage& image) {
 // turned into 32-bit RGB in the same memory, its transparency kept as a mask.
 // Other formats are converted.
 void Picture::TakeOver(QImage image) {
-  if (image.format() == QImage::Format_ARGB32_Premultiplied)
-    image.convertTo(QImage::Format_ARGB32);
+  if (image.format() == QImage::Format_ARGB32_Premultiplied) image.convertTo(QImage::Format_ARGB32);
   if (image.format() != QImage::Format_ARGB32) {
     image_ = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_RGB888
                  ? std::move(image)
@@ -445,9 +453,11 @@ std::string Picture::Encode(int32_t format, int32_t quality) const {
   const int q = std::clamp<int32_t>(quality, 0, 100);
   const int w = image_.width(), h = image_.height();
   if (image_.format() == QImage::Format_RGB888)
-    return JpegCodec::Encode(image_.constBits(), w, h, static_cast<int>(image_.bytesPerLine()), false, q);
+    return JpegCodec::Encode(image_.constBits(), w, h, static_cast<int>(image_.bytesPerLine()),
+                             false, q);
   if (image_.format() == QImage::Format_RGB32 && Q_BYTE_ORDER == Q_LITTLE_ENDIAN)
-    return JpegCodec::Encode(image_.constBits(), w, h, static_cast<int>(image_.bytesPerLine()), true, q);
+    return JpegCodec::Encode(image_.constBits(), w, h, static_cast<int>(image_.bytesPerLine()),
+                             true, q);
   const QImage rgb = image_.convertToFormat(QImage::Format_RGB888);
   return JpegCodec::Encode(rgb.constBits(), w, h, static_cast<int>(rgb.bytesPerLine()), false, q);
 }

@@ -1,6 +1,5 @@
 #include "framework/runtime/PluginEntryPoints.h"
 
-
 namespace fw {
 
 PluginEntryPoints& PluginEntryPoints::Instance() {

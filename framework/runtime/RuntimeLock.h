@@ -61,9 +61,9 @@ class RuntimeLock {
 
   std::mutex m_;
   std::condition_variable cv_;
-  uint64_t nextTicket_ = 0;           // count of tickets handed out; guarded by m_
-  uint64_t serving_ = 0;              // ticket that holds (or may take) the lock; guarded by m_
-  std::set<uint64_t> givenUp_;        // tickets after serving_ whose threads left; guarded by m_
+  uint64_t nextTicket_ = 0;     // count of tickets handed out; guarded by m_
+  uint64_t serving_ = 0;        // ticket that holds (or may take) the lock; guarded by m_
+  std::set<uint64_t> givenUp_;  // tickets after serving_ whose threads left; guarded by m_
   // Threads inside Acquire's wait: written with m_ held, read without it by
   // Yield's quick look (a count of threads).
   std::atomic<uint32_t> waiting_{0};

@@ -35,20 +35,21 @@ struct Thread::RunState {
   RunState(const RunState&) = delete;
   RunState& operator=(const RunState&) = delete;
 
-  std::function<void(Thread&)> handler;  // a copy, so SetRunHandler never pulls it from under the run
-  Thread* owner = nullptr;               // valid while `self` is held
-  const int wakeFd;                      // eventfd, signalled by Kill, for polls
+  std::function<void(Thread&)>
+      handler;              // a copy, so SetRunHandler never pulls it from under the run
+  Thread* owner = nullptr;  // valid while `self` is held
+  const int wakeFd;         // eventfd, signalled by Kill, for polls
 
   std::atomic<bool> killed{false};     // set once, by Kill; the OS thread's give-up flag
   std::atomic<bool> ended{false};      // the OS thread is past the run (or about to end)
   std::atomic<bool> inSection{false};  // in a section without the lock (WithoutRuntimeLock)
 
   std::mutex m;
-  std::condition_variable cv;               // Kill, Resume; the sleep waits on it
-  bool suspended = false;                   // guarded by m
-  State state = State::Running;             // guarded by m
-  std::shared_ptr<Thread> self;             // the run's own reference; guarded by m,
-                                            // dropped under the runtime lock
+  std::condition_variable cv;    // Kill, Resume; the sleep waits on it
+  bool suspended = false;        // guarded by m
+  State state = State::Running;  // guarded by m
+  std::shared_ptr<Thread> self;  // the run's own reference; guarded by m,
+                                 // dropped under the runtime lock
 };
 
 namespace {
@@ -266,7 +267,8 @@ void Thread::KillAll() {
   // bound only keeps a fault from hanging the end of the program.
   std::unique_lock g(reg.m);
   reg.cv.wait_for(g, std::chrono::seconds(2), [&] {
-    return std::all_of(runs.begin(), runs.end(), [](const auto& r) { return r->ended || r->inSection; });
+    return std::all_of(runs.begin(), runs.end(),
+                       [](const auto& r) { return r->ended || r->inSection; });
   });
 }
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "framework/runtime/PluginEntryPoints.h"
-#include "framework/text/InitPluginEntrypoints.h"
 #include "framework/runtime/RuntimeException.h"
+#include "framework/text/InitPluginEntrypoints.h"
 
 namespace fw {
 
@@ -32,7 +32,8 @@ void ForEachEntry(Visit&& visit) {
   visit(Entry{"pcre2_match_data_create_from_pattern_8", &pcre2_match_data_create_from_pattern_8,
               &PcreEngine::matchDataCreate});
   visit(Entry{"pcre2_match_data_free_8", &pcre2_match_data_free_8, &PcreEngine::matchDataFree});
-  visit(Entry{"pcre2_get_ovector_pointer_8", &pcre2_get_ovector_pointer_8, &PcreEngine::ovectorPointer});
+  visit(Entry{"pcre2_get_ovector_pointer_8", &pcre2_get_ovector_pointer_8,
+              &PcreEngine::ovectorPointer});
   visit(Entry{"pcre2_get_ovector_count_8", &pcre2_get_ovector_count_8, &PcreEngine::ovectorCount});
   visit(Entry{"pcre2_match_context_create_8", &pcre2_match_context_create_8,
               &PcreEngine::matchContextCreate});
@@ -46,7 +47,8 @@ void ForEachEntry(Visit&& visit) {
 }  // namespace
 
 void PcreEngine::RegisterEntryPoints(PluginEntryPoints& table) {
-  ForEachEntry([&](auto entry) { table.Register(entry.name, reinterpret_cast<EntryPoint>(entry.address)); });
+  ForEachEntry(
+      [&](auto entry) { table.Register(entry.name, reinterpret_cast<EntryPoint>(entry.address)); });
 }
 
 Ref<const PcreEngine> PcreEngine::Load() {
@@ -56,7 +58,9 @@ Ref<const PcreEngine> PcreEngine::Load() {
   ForEachEntry([&](auto entry) {
     using F = std::remove_pointer_t<decltype(entry.address)>;
     F* fn = table.Lookup<F>(entry.name);
-    if (!fn) throw RuntimeException(std::string("The regular-expression engine lacks ") + entry.name + ".");
+    if (!fn)
+      throw RuntimeException(std::string("The regular-expression engine lacks ") + entry.name +
+                             ".");
     (*engine).*(entry.slot) = fn;
   });
   return engine;

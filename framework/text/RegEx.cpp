@@ -37,7 +37,8 @@ class PatternPool {
     std::lock_guard g(m_);
     for (auto it = patterns_.end(); it != patterns_.begin();) {
       --it;
-      if ((*it)->Flags() == flags && (*it)->Pattern() == pattern && SameEngine((*it)->Engine(), engine)) {
+      if ((*it)->Flags() == flags && (*it)->Pattern() == pattern &&
+          SameEngine((*it)->Engine(), engine)) {
         std::unique_ptr<PcrePattern> p = std::move(*it);
         patterns_.erase(it);
         return p;
@@ -70,7 +71,8 @@ RegEx::~RegEx() {
 
 PcrePattern& RegEx::Compiled() {
   const uint32_t flags = options_->CompileFlags();
-  if (!cache_.empty() && cache_.back()->Flags() == flags && cache_.back()->Pattern() == SearchPattern) {
+  if (!cache_.empty() && cache_.back()->Flags() == flags &&
+      cache_.back()->Pattern() == SearchPattern) {
     return *cache_.back();
   }
   auto it = std::find_if(cache_.begin(), cache_.end(), [&](const std::unique_ptr<PcrePattern>& p) {
@@ -81,7 +83,8 @@ PcrePattern& RegEx::Compiled() {
     return *cache_.back();
   }
   if (!engine_) engine_ = PcreEngine::Load();
-  std::unique_ptr<PcrePattern> compiled = PatternPool::Instance().Take(*engine_, SearchPattern, flags);
+  std::unique_ptr<PcrePattern> compiled =
+      PatternPool::Instance().Take(*engine_, SearchPattern, flags);
   if (!compiled) compiled = std::make_unique<PcrePattern>(engine_, SearchPattern, flags);
   if (cache_.size() >= kCacheSize) {
     PatternPool::Instance().Give(std::move(cache_.front()));

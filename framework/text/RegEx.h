@@ -52,10 +52,10 @@ class RegEx {
   Ref<RegExMatch> SearchOnward();
 
   Ref<RegExOptions> options_;
-  Ref<const PcreEngine> engine_;                   // loaded at the first compile
+  Ref<const PcreEngine> engine_;                     // loaded at the first compile
   std::vector<std::unique_ptr<PcrePattern>> cache_;  // most recently used last
-  std::shared_ptr<const std::string> target_;      // of continued searches; null when done
-  size_t next_ = 0;         // where the next continued search starts
+  std::shared_ptr<const std::string> target_;        // of continued searches; null when done
+  size_t next_ = 0;                                  // where the next continued search starts
   bool afterEmpty_ = false;  // the previous match was empty and ended at next_
 };
 

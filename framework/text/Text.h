@@ -12,7 +12,9 @@ using StringArray = std::vector<std::string>;
 
 // Upper bound of an array: its size minus one, -1 when empty.
 template <class A>
-int32_t Ubound(const A& a) { return static_cast<int32_t>(a.size()) - 1; }
+int32_t Ubound(const A& a) {
+  return static_cast<int32_t>(a.size()) - 1;
+}
 
 // Element i of a; raises OutOfBoundsException past either end.
 const std::string& At(const StringArray& a, int32_t i);

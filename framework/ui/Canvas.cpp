@@ -4,13 +4,13 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
-#include "framework/runtime/ExceptionHelper.h"
 #include "framework/classes/LayoutSetter.h"
-#include "framework/runtime/MainThreadRule.h"
 #include "framework/picture/Picture.h"
+#include "framework/runtime/ExceptionHelper.h"
+#include "framework/runtime/MainThreadRule.h"
+#include "framework/ui/CheckedAccessors.h"
 
 namespace fw {
 
@@ -54,11 +54,14 @@ const ClassRecord& Canvas::Class() const { return LookupClass("Canvas"); }
 
 void Canvas::UpdateFocusPolicy() {
   if (!Widget()) return;
-  Widget()->setFocusPolicy(!acceptFocus_ ? Qt::NoFocus : TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
+  Widget()->setFocusPolicy(!acceptFocus_ ? Qt::NoFocus
+                           : TabStop()   ? Qt::StrongFocus
+                                         : Qt::ClickFocus);
 }
 
 bool Canvas::MouseDown(int32_t x, int32_t y) {
-  std::function<bool(Canvas&, int32_t, int32_t)> h = mouseDown_;  // the handler may free this canvas
+  std::function<bool(Canvas&, int32_t, int32_t)> h =
+      mouseDown_;  // the handler may free this canvas
   bool result = false;
   if (h) DeliverEvent([&] { result = h(*this, x, y); }, Name() + ".MouseDown");
   return result;

@@ -5,7 +5,8 @@
 //   FW_CHECKED_GETTER(Label, bool, Multiline, multiline_)
 //   FW_CHECKED_SETTER(Label, bool, SetMultiline, multiline_)
 //   FW_CHECKED_SETTER_THEN(Label, bool, SetMultiline, multiline_, ApplyAlignment())
-//   FW_CHECKED_PROPERTY(Label, std::string, const std::string&, DataField, SetDataField, dataField_)
+//   FW_CHECKED_PROPERTY(Label, std::string, const std::string&, DataField, SetDataField,
+//   dataField_)
 //
 // The _THEN forms run their last argument (a statement that may use the new
 // value as v) once the value is stored, to show it on the widget.

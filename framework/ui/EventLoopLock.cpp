@@ -4,9 +4,9 @@
 #include <QCoreApplication>
 #include <QPointer>
 
-#include "framework/ui/RunOnMainThread.h"
 #include "framework/runtime/RuntimeException.h"
 #include "framework/runtime/RuntimeLock.h"
+#include "framework/ui/RunOnMainThread.h"
 
 namespace fw {
 
@@ -14,7 +14,7 @@ namespace {
 // All of this is touched by the main thread only.
 QPointer<EventLoopLock> gHook;                   // the filter object, a child of the application
 QPointer<QAbstractEventDispatcher> gDispatcher;  // the dispatcher it is hooked to
-bool gReleasedByLoop = false;                    // the loop gave the lock up and has not taken it back
+bool gReleasedByLoop = false;  // the loop gave the lock up and has not taken it back
 }  // namespace
 
 void EventLoopLock::OnAboutToBlock() {
@@ -41,15 +41,16 @@ bool EventLoopLock::eventFilter(QObject* /*watched*/, QEvent* /*event*/) {
 void EventLoopLock::Install() {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) throw RuntimeException("the event loop lock needs the application object");
-  if (!OnMainThreadWithApplication()) throw RuntimeException("the event loop lock is installed on the main thread");
+  if (!OnMainThreadWithApplication())
+    throw RuntimeException("the event loop lock is installed on the main thread");
   if (Installed()) return;
   Uninstall();
   QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(app->thread());
   if (!dispatcher) throw RuntimeException("the main thread has no event dispatcher");
   gHook = new EventLoopLock(app);
   gDispatcher = dispatcher;
-  connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, gHook, &EventLoopLock::OnAboutToBlock,
-          Qt::DirectConnection);
+  connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, gHook,
+          &EventLoopLock::OnAboutToBlock, Qt::DirectConnection);
   connect(dispatcher, &QAbstractEventDispatcher::awake, gHook, &EventLoopLock::OnAwake,
           Qt::DirectConnection);
   app->installEventFilter(gHook);

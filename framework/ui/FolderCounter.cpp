@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -106,11 +105,11 @@ struct FolderCounter::Shared {
 
   std::mutex m;
   std::condition_variable wake;
-  std::thread thread;           // started with the first count off the main thread
-  bool quit = false;            // guarded by m
-  std::string job;              // guarded by m: the folder to count next
-  bool jobPending = false;      // guarded by m
-  bool running = false;         // guarded by m
+  std::thread thread;       // started with the first count off the main thread
+  bool quit = false;        // guarded by m
+  std::string job;          // guarded by m: the folder to count next
+  bool jobPending = false;  // guarded by m
+  bool running = false;     // guarded by m
   std::atomic<bool> cancel{false};
   int32_t inlineLimit = kInlineLimit;  // guarded by m
 

@@ -4,12 +4,12 @@
 #include <QMouseEvent>
 #include <QPalette>
 
-#include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
-#include "framework/runtime/ExceptionHelper.h"
 #include "framework/classes/LayoutSetter.h"
+#include "framework/runtime/ExceptionHelper.h"
 #include "framework/runtime/MainThreadRule.h"
+#include "framework/ui/CheckedAccessors.h"
 
 namespace fw {
 
@@ -81,7 +81,8 @@ void Label::SetTextColor(uint32_t rgb) {
     p.setColor(g, QPalette::WindowText, QColor::fromRgb(textColor_));
   LabelWidget()->setPalette(p);
 }
-FW_CHECKED_PROPERTY_THEN(Label, int32_t, int32_t, TextAlign, SetTextAlign, textAlign_, ApplyAlignment())
+FW_CHECKED_PROPERTY_THEN(Label, int32_t, int32_t, TextAlign, SetTextAlign, textAlign_,
+                         ApplyAlignment())
 FW_CHECKED_PROPERTY_THEN(Label, bool, bool, Multiline, SetMultiline, multiline_, ApplyAlignment())
 FW_CHECKED_GETTER(Label, bool, Selectable, selectable_)
 void Label::SetSelectable(bool v) {

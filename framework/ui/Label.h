@@ -40,7 +40,6 @@ class Label : public TextControl {
   bool Transparent() const;
   void SetTransparent(bool v);
 
-
   // Kept as set, no effect here.
   std::string DataSource() const;
   void SetDataSource(const std::string& v);

@@ -1,13 +1,12 @@
 #include "framework/ui/MenuBar.h"
 
-#include <algorithm>
-
 #include <QAction>
 #include <QEvent>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 
 #include "framework/classes/ClassRegistry.h"
 #include "framework/runtime/MainThreadRule.h"
@@ -31,9 +30,7 @@ class TopEdgeKeeper : public QObject {
   }
 
  private:
-  void Fit(QWidget* window) {
-    bar_->setGeometry(0, 0, window->width(), bar_->sizeHint().height());
-  }
+  void Fit(QWidget* window) { bar_->setGeometry(0, 0, window->width(), bar_->sizeHint().height()); }
   QMenuBar* bar_;
 };
 

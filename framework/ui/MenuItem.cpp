@@ -6,12 +6,12 @@
 #include <QLineEdit>
 #include <QMenu>
 
-#include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/runtime/ExceptionHelper.h"
 #include "framework/runtime/MainThreadRule.h"
 #include "framework/runtime/OutOfBoundsException.h"
 #include "framework/text/Text.h"
+#include "framework/ui/CheckedAccessors.h"
 
 namespace fw {
 
@@ -42,16 +42,22 @@ bool CanEdit(EditKind kind, const QLineEdit* field) {
   // A password field gives nothing away, as its own context menu does not.
   const bool shows = field->echoMode() == QLineEdit::Normal;
   switch (kind) {
-    case EditKind::Undo: return editable && field->isUndoAvailable();
-    case EditKind::Cut: return editable && shows && field->hasSelectedText();
-    case EditKind::Copy: return shows && field->hasSelectedText();
+    case EditKind::Undo:
+      return editable && field->isUndoAvailable();
+    case EditKind::Cut:
+      return editable && shows && field->hasSelectedText();
+    case EditKind::Copy:
+      return shows && field->hasSelectedText();
     case EditKind::Paste: {
       const QClipboard* clip = QGuiApplication::clipboard();
       return editable && clip && !clip->text().isEmpty();
     }
-    case EditKind::Clear: return editable && field->hasSelectedText();
-    case EditKind::SelectAll: return !field->text().isEmpty();
-    case EditKind::None: break;
+    case EditKind::Clear:
+      return editable && field->hasSelectedText();
+    case EditKind::SelectAll:
+      return !field->text().isEmpty();
+    case EditKind::None:
+      break;
   }
   return false;
 }
@@ -62,21 +68,33 @@ bool DoEdit(EditKind kind) {
   QLineEdit* field = FocusedTextField();
   if (!CanEdit(kind, field)) return false;
   switch (kind) {
-    case EditKind::Undo: field->undo(); break;
-    case EditKind::Cut: field->cut(); break;
-    case EditKind::Copy: field->copy(); break;
-    case EditKind::Paste: field->paste(); break;
-    case EditKind::Clear: field->del(); break;
-    case EditKind::SelectAll: field->selectAll(); break;
-    case EditKind::None: return false;
+    case EditKind::Undo:
+      field->undo();
+      break;
+    case EditKind::Cut:
+      field->cut();
+      break;
+    case EditKind::Copy:
+      field->copy();
+      break;
+    case EditKind::Paste:
+      field->paste();
+      break;
+    case EditKind::Clear:
+      field->del();
+      break;
+    case EditKind::SelectAll:
+      field->selectAll();
+      break;
+    case EditKind::None:
+      return false;
   }
   return true;
 }
 
 // One modifier word of a shortcut text; 0 when it is none.
 Qt::KeyboardModifiers ModifierOf(std::string_view word) {
-  if (StrEq(word, "Cmd") || StrEq(word, "Command") || StrEq(word, "Ctrl") ||
-      StrEq(word, "Control"))
+  if (StrEq(word, "Cmd") || StrEq(word, "Command") || StrEq(word, "Ctrl") || StrEq(word, "Control"))
     return Qt::ControlModifier;
   if (StrEq(word, "Shift")) return Qt::ShiftModifier;
   if (StrEq(word, "Opt") || StrEq(word, "Option") || StrEq(word, "Alt")) return Qt::AltModifier;

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/runtime/Nil.h"
 #include "framework/classes/Object.h"
+#include "framework/runtime/Nil.h"
 
 class QAction;
 class QMenu;

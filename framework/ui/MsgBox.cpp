@@ -1,7 +1,7 @@
 #include "framework/ui/MsgBox.h"
 
-#include <QCoreApplication>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QWidget>
 

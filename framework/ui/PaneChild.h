@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "framework/runtime/Nil.h"
 #include "framework/classes/Object.h"
+#include "framework/runtime/Nil.h"
 
 namespace fw {
 

@@ -2,12 +2,12 @@
 
 #include <QPushButton>
 
-#include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
-#include "framework/runtime/ExceptionHelper.h"
 #include "framework/classes/LayoutSetter.h"
+#include "framework/runtime/ExceptionHelper.h"
 #include "framework/runtime/MainThreadRule.h"
+#include "framework/ui/CheckedAccessors.h"
 
 namespace fw {
 

@@ -31,7 +31,6 @@ class PushButton : public TextControl {
   int32_t ButtonStyle() const;
   void SetButtonStyle(int32_t v);
 
-
   // Presses the button: the Action event runs (through DeliverEvent).
   void Push();
 

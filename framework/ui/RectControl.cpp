@@ -5,11 +5,11 @@
 #include <QWidget>
 #include <cmath>
 
-#include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/LayoutSetter.h"
 #include "framework/runtime/MainThreadRule.h"
 #include "framework/runtime/NilObjectException.h"
+#include "framework/ui/CheckedAccessors.h"
 #include "framework/ui/RunOnMainThread.h"
 #include "framework/ui/Window.h"
 
@@ -17,17 +17,25 @@ namespace fw {
 
 namespace {
 
-QFont StyledFont(const std::string& family, double size, FontUnits unit,
-                 bool bold, bool italic, bool underline) {
+QFont StyledFont(const std::string& family, double size, FontUnits unit, bool bold, bool italic,
+                 bool underline) {
   QFont f = QGuiApplication::font();
   if (!family.empty() && family != "System") f.setFamilies({QString::fromStdString(family)});
   if (size > 0) {
     switch (unit) {
-      case FontUnits::Pixels: f.setPixelSize(std::max(1, static_cast<int>(std::lround(size)))); break;
-      case FontUnits::Inches: f.setPointSizeF(size * 72.0); break;
-      case FontUnits::Millimeters: f.setPointSizeF(size * 72.0 / 25.4); break;
+      case FontUnits::Pixels:
+        f.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
+        break;
+      case FontUnits::Inches:
+        f.setPointSizeF(size * 72.0);
+        break;
+      case FontUnits::Millimeters:
+        f.setPointSizeF(size * 72.0 / 25.4);
+        break;
       case FontUnits::Default:
-      case FontUnits::Points: f.setPointSizeF(size); break;
+      case FontUnits::Points:
+        f.setPointSizeF(size);
+        break;
     }
   }
   f.setBold(bold);
@@ -95,7 +103,6 @@ bool RectControl::SetTextStyleProperty(TextStyle& style, const LayoutEntry& e) {
   ApplyTextStyle(style);
   return true;
 }
-
 
 FW_CHECKED_GETTER(RectControl, int32_t, Left, left_)
 FW_CHECKED_GETTER(RectControl, int32_t, Top, top_)

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "framework/picture/FontUnits.h"
-#include "framework/runtime/Nil.h"
 #include "framework/classes/Object.h"
 #include "framework/classes/PropertyTarget.h"
+#include "framework/picture/FontUnits.h"
+#include "framework/runtime/Nil.h"
 
 namespace fw {
 

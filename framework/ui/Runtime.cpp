@@ -7,17 +7,17 @@
 #include <cstdlib>
 #include <memory>
 
-#include "framework/ui/Application.h"
 #include "framework/classes/ClassRegistry.h"
-#include "framework/ui/EventLoopLock.h"
 #include "framework/runtime/ExceptionHelper.h"
 #include "framework/runtime/MainThread.h"
 #include "framework/runtime/MainThreadRule.h"
-#include "framework/ui/RunOnMainThread.h"
 #include "framework/runtime/RuntimeException.h"
 #include "framework/runtime/RuntimeLock.h"
 #include "framework/runtime/Thread.h"
 #include "framework/runtime/UnhandledException.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/EventLoopLock.h"
+#include "framework/ui/RunOnMainThread.h"
 #include "framework/ui/UnhandledReport.h"
 
 namespace fw {
@@ -26,7 +26,7 @@ namespace {
 std::unique_ptr<QApplication> gOwnedApp;  // made by RuntimeInit; main thread only
 // Written by Quit from any thread.
 std::atomic<int32_t> gExitStatus{0};
-std::atomic<bool> gQuitPending{false};  // Quit came and the loop has not returned for it yet
+std::atomic<bool> gQuitPending{false};    // Quit came and the loop has not returned for it yet
 std::atomic<bool> gStartupFailed{false};  // UnhandledException reported something
 
 // How long the end of the runtime waits for threads that were let go in a
@@ -49,8 +49,7 @@ void EndWorkers() {
 QCoreApplication& MainApp(const char* what) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) throw RuntimeException(std::string(what) + " before RuntimeInit");
-  if (!IsMainThread())
-    throw RuntimeException(std::string(what) + " off the main thread");
+  if (!IsMainThread()) throw RuntimeException(std::string(what) + " off the main thread");
   return *app;
 }
 }  // namespace
@@ -79,9 +78,9 @@ void RuntimeInit(int& argc, char** argv) {
 void RuntimeInitExternalClasses() {
   // Records are built on first use anyway; building them here puts them all in
   // place before the program's own records name them as superclasses.
-  for (const char* name : {"Object", "Window", "RectControl", "TextField", "PushButton", "Label",
-                           "Canvas", "ProgressWheel", "Thread", "Timer", "Application",
-                           "MenuItem", "MenuBar", "QuitMenuItem"})
+  for (const char* name :
+       {"Object", "Window", "RectControl", "TextField", "PushButton", "Label", "Canvas",
+        "ProgressWheel", "Thread", "Timer", "Application", "MenuItem", "MenuBar", "QuitMenuItem"})
     LookupClass(name);
 }
 

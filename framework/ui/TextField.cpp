@@ -3,12 +3,12 @@
 #include <QLineEdit>
 #include <QPalette>
 
-#include "framework/ui/CheckedAccessors.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
-#include "framework/runtime/ExceptionHelper.h"
 #include "framework/classes/LayoutSetter.h"
+#include "framework/runtime/ExceptionHelper.h"
 #include "framework/runtime/MainThreadRule.h"
+#include "framework/ui/CheckedAccessors.h"
 
 namespace fw {
 
@@ -49,7 +49,8 @@ FW_CHECKED_PROPERTY_THEN(TextField, bool, bool, ReadOnly, SetReadOnly, readOnly_
 FW_CHECKED_PROPERTY_THEN(TextField, std::string, const std::string&, CueText, SetCueText, cueText_,
                          if (Edit()) Edit()->setPlaceholderText(QString::fromStdString(v)))
 FW_CHECKED_PROPERTY_THEN(TextField, bool, bool, Password, SetPassword, password_,
-                         if (Edit()) Edit()->setEchoMode(v ? QLineEdit::Password : QLineEdit::Normal))
+                         if (Edit()) Edit()->setEchoMode(v ? QLineEdit::Password
+                                                           : QLineEdit::Normal))
 FW_CHECKED_PROPERTY_THEN(TextField, bool, bool, Border, SetBorder, border_,
                          if (Edit()) Edit()->setFrame(v))
 FW_CHECKED_GETTER(TextField, uint32_t, TextColor, textColor_)
@@ -75,11 +76,13 @@ void TextField::SetAlignment(int32_t v) {
 }
 
 FW_CHECKED_PROPERTY(TextField, bool, bool, UseFocusRing, SetUseFocusRing, useFocusRing_)
-FW_CHECKED_PROPERTY(TextField, bool, bool, AutomaticallyCheckSpelling, SetAutomaticallyCheckSpelling, spelling_)
+FW_CHECKED_PROPERTY(TextField, bool, bool, AutomaticallyCheckSpelling,
+                    SetAutomaticallyCheckSpelling, spelling_)
 FW_CHECKED_PROPERTY(TextField, bool, bool, AcceptTabs, SetAcceptTabs, acceptTabs_)
 FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, Format, SetFormat, format_)
 FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, Mask, SetMask, mask_)
-FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, DataSource, SetDataSource, dataSource_)
+FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, DataSource, SetDataSource,
+                    dataSource_)
 FW_CHECKED_PROPERTY(TextField, std::string, const std::string&, DataField, SetDataField, dataField_)
 
 bool TextField::SetLayoutProperty(const LayoutEntry& e) {

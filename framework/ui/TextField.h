@@ -46,7 +46,6 @@ class TextField : public TextControl {
   int32_t Alignment() const;
   void SetAlignment(int32_t v);
 
-
   // Kept as set, no effect here.
   bool UseFocusRing() const;
   void SetUseFocusRing(bool v);

@@ -7,8 +7,8 @@
 
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
-#include "framework/runtime/ExceptionHelper.h"
 #include "framework/classes/LayoutSetter.h"
+#include "framework/runtime/ExceptionHelper.h"
 #include "framework/ui/RunOnMainThread.h"
 
 namespace fw {

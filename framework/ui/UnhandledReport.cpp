@@ -8,10 +8,10 @@
 #include <mutex>
 #include <tuple>
 
-#include "framework/ui/RunOnMainThread.h"
 #include "framework/runtime/ExceptionDescription.h"
-#include "framework/text/Text.h"
 #include "framework/runtime/UnhandledException.h"
+#include "framework/text/Text.h"
+#include "framework/ui/RunOnMainThread.h"
 
 namespace fw {
 

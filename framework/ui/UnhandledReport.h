@@ -24,9 +24,9 @@ class UnhandledReport {
     std::string className;  // "NilObjectException", ...
     std::string message;    // the exception's Message, may be empty
     int32_t errorNumber = 0;
-    std::string where;      // the event or step it came from; may be empty
-    std::string title;      // the box's title
-    std::string text;       // the box's text: class name and message
+    std::string where;  // the event or step it came from; may be empty
+    std::string title;  // the box's title
+    std::string text;   // the box's text: class name and message
   };
   // Shows one report on the main thread; the default is the modal box.
   using Presenter = std::function<void(const Details&)>;

@@ -7,18 +7,18 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "framework/ui/CheckedAccessors.h"
-#include "framework/ui/Application.h"
-#include "framework/runtime/ExceptionHelper.h"
 #include "framework/classes/LayoutSetter.h"
+#include "framework/runtime/ExceptionHelper.h"
 #include "framework/runtime/MainThreadRule.h"
+#include "framework/runtime/RuntimeException.h"
+#include "framework/text/Text.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/CheckedAccessors.h"
 #include "framework/ui/MenuBar.h"
 #include "framework/ui/PaneChild.h"
 #include "framework/ui/PushButton.h"
-#include "framework/ui/RunOnMainThread.h"
-#include "framework/runtime/RuntimeException.h"
 #include "framework/ui/RectControl.h"
-#include "framework/text/Text.h"
+#include "framework/ui/RunOnMainThread.h"
 
 namespace fw {
 
@@ -71,7 +71,8 @@ WindowLists& Lists() {
 
 template <class T>
 void Remove(std::vector<Ref<T>>& v, const T* p) {
-  v.erase(std::remove_if(v.begin(), v.end(), [p](const Ref<T>& r) { return r.get() == p; }), v.end());
+  v.erase(std::remove_if(v.begin(), v.end(), [p](const Ref<T>& r) { return r.get() == p; }),
+          v.end());
 }
 
 }  // namespace
@@ -225,8 +226,9 @@ void Window::AddControl(std::string_view name, const Ref<Object>& control) {
     if (Ref<Window> self = weak_from_this().lock()) {
       pc->SetWindow(self);
       auto& linked = Lists().linked;
-      linked.erase(std::remove_if(linked.begin(), linked.end(), [](auto& w) { return w.expired(); }),
-                   linked.end());
+      linked.erase(
+          std::remove_if(linked.begin(), linked.end(), [](auto& w) { return w.expired(); }),
+          linked.end());
       if (std::none_of(linked.begin(), linked.end(), [&](auto& w) { return w.lock() == self; }))
         linked.push_back(self);
     }

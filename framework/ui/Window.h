@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "framework/classes/ClassRegistry.h"
-#include "framework/runtime/Nil.h"
 #include "framework/classes/Object.h"
 #include "framework/classes/PropertyTarget.h"
+#include "framework/runtime/Nil.h"
 
 class QVBoxLayout;
 

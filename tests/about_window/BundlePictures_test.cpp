@@ -8,11 +8,11 @@
 #include <filesystem>
 
 #include "framework/files/FolderItem.h"
-#include "framework/picture/OpenAsPicture.h"
-#include "framework/picture/Graphics.h"
-#include "framework/runtime/NilObjectException.h"
-#include "framework/picture/Picture.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/picture/Graphics.h"
+#include "framework/picture/OpenAsPicture.h"
+#include "framework/picture/Picture.h"
+#include "framework/runtime/NilObjectException.h"
 #include "tests/about_window/TempBundle.h"
 
 // Each accessor keeps its picture for the whole process, so each test below
@@ -110,7 +110,8 @@ TEST(BundlePictures, BuiltBundleHoldsBothPicturesBesideTheProgramFolder) {
   EXPECT_TRUE(std::filesystem::exists(bundle / "bin"));
   for (const char* name : {"tumblr.png", "dorvex_logo2.png"}) {
     SCOPED_TRACE(name);
-    fw::Ref<fw::Picture> p = fw::OpenAsPicture(fw::FolderItem((bundle / "Resources" / name).string()));
+    fw::Ref<fw::Picture> p =
+        fw::OpenAsPicture(fw::FolderItem((bundle / "Resources" / name).string()));
     ASSERT_NE(p, nullptr);
     // Both have a transparent background: their corners show the window.
     ASSERT_NE(p->Mask(false), nullptr);

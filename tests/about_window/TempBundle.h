@@ -26,12 +26,15 @@ class TempBundle {
   std::filesystem::path Resources() const { return root_ / "Resources"; }
 
   // Makes the running program's file the bundle's.
-  void Use() const { fw::SpecialFolder::SetExecutableFileForTests((root_ / "bin" / "snapharbor").string()); }
+  void Use() const {
+    fw::SpecialFolder::SetExecutableFileForTests((root_ / "bin" / "snapharbor").string());
+  }
 
   // Copies the program's picture of that name into Resources.
   void AddPicture(const std::string& name) const {
     std::filesystem::copy_file(std::filesystem::path(TEST_SOURCE_DIR) / "resources" / name,
-                               Resources() / name, std::filesystem::copy_options::overwrite_existing);
+                               Resources() / name,
+                               std::filesystem::copy_options::overwrite_existing);
   }
   void AddBothPictures() const {
     AddPicture("tumblr.png");
@@ -40,7 +43,9 @@ class TempBundle {
   void WriteResource(const std::string& name, const std::string& bytes) const {
     std::ofstream(Resources() / name, std::ios::binary) << bytes;
   }
-  void RemoveResource(const std::string& name) const { std::filesystem::remove(Resources() / name); }
+  void RemoveResource(const std::string& name) const {
+    std::filesystem::remove(Resources() / name);
+  }
 
   // Moves the whole bundle to a new place in its temporary folder (and points
   // the seam at it there).

@@ -1,5 +1,3 @@
-#include "about_window/Window2.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -19,13 +17,14 @@
 #include <vector>
 
 #include "about_window/BundlePictures.h"
+#include "about_window/Window2.h"
 #include "about_window/Window2Layout.h"
-#include "framework/ui/Canvas.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Introspection.h"
+#include "framework/text/Text.h"
+#include "framework/ui/Canvas.h"
 #include "framework/ui/Runtime.h"
 #include "framework/ui/ShowURL.h"
-#include "framework/text/Text.h"
 #include "main_window/Window1.h"
 #include "tests/about_window/TempBundle.h"
 
@@ -49,14 +48,15 @@ class BundleEnvironment : public ::testing::Environment {
 
 void Click(QWidget* w, QPoint at = {3, 3}) {
   ASSERT_NE(w, nullptr);
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), w->mapToGlobal(QPointF(at)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(w, &press);
 }
 
 int OpenAboutWindows() {
   int n = 0;
-  for (const fw::Ref<fw::Window>& w : fw::OpenWindows()) n += dynamic_cast<Window2*>(w.get()) != nullptr;
+  for (const fw::Ref<fw::Window>& w : fw::OpenWindows())
+    n += dynamic_cast<Window2*>(w.get()) != nullptr;
   return n;
 }
 
@@ -96,7 +96,8 @@ TEST_F(AboutWindowTest, WindowIsASmallResizeableDarkGreyAboutBox) {
   EXPECT_TRUE(w->Resizeable());
   EXPECT_EQ(w->Widget()->minimumSize(), QSize(64, 64));
   EXPECT_EQ(w->Widget()->maximumSize(), QSize(32000, 32000));
-  EXPECT_EQ(w->ContentWidget()->palette().color(w->ContentWidget()->backgroundRole()), QColor(0x3C3C3C));
+  EXPECT_EQ(w->ContentWidget()->palette().color(w->ContentWidget()->backgroundRole()),
+            QColor(0x3C3C3C));
 }
 
 // --- the controls ---
@@ -119,22 +120,22 @@ TEST_P(ControlPlaces, ControlStandsWhereTheLayoutPutsIt) {
   EXPECT_EQ(c->TabIndex(), GetParam().tabIndex);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AboutWindow, ControlPlaces,
-    ::testing::Values(PlaceCase{"Label1", QRect(68, 9, 302, 58), 0}, PlaceCase{"Canvas1", QRect(20, 14, 36, 35), 1},
-                      PlaceCase{"Label2", QRect(20, 79, 194, 55), 2},
-                      PlaceCase{"PushButton1", QRect(200, 146, 80, 20), 3},
-                      PlaceCase{"PushButton2", QRect(108, 146, 80, 20), 4},
-                      PlaceCase{"Canvas2", QRect(231, 71, 129, 59), 5}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(AboutWindow, ControlPlaces,
+                         ::testing::Values(PlaceCase{"Label1", QRect(68, 9, 302, 58), 0},
+                                           PlaceCase{"Canvas1", QRect(20, 14, 36, 35), 1},
+                                           PlaceCase{"Label2", QRect(20, 79, 194, 55), 2},
+                                           PlaceCase{"PushButton1", QRect(200, 146, 80, 20), 3},
+                                           PlaceCase{"PushButton2", QRect(108, 146, 80, 20), 4},
+                                           PlaceCase{"Canvas2", QRect(231, 71, 129, 59), 5}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AboutWindowTest, ControlsAreMadeInOrderAndReachedByTheirAccessors) {
   fw::Ref<Window2> w = Info();
   std::vector<std::string> names;
   for (int32_t i = 0; i < w->ControlCount(); ++i)
     names.push_back(fw::CheckCast<fw::RectControl>(w->ControlAt(i))->Name());
-  EXPECT_EQ(names, (std::vector<std::string>{"Label1", "Canvas1", "Label2", "PushButton1", "PushButton2",
-                                             "Canvas2"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"Label1", "Canvas1", "Label2", "PushButton1",
+                                             "PushButton2", "Canvas2"}));
   EXPECT_EQ(w->Label1(), w->ControlByName("Label1"));
   EXPECT_EQ(w->Canvas1(), w->ControlByName("Canvas1"));
   EXPECT_EQ(w->Label2(), w->ControlByName("Label2"));
@@ -187,12 +188,14 @@ TEST_F(AboutWindowTest, CanvasesShowTheBundlePictures) {
 TEST_F(AboutWindowTest, PicturesShowAsTheirFilesOnTheWindowsColour) {
   fw::Ref<Window2> w = Info();
   QApplication::processEvents();
-  for (const auto& [canvas, file] : {std::pair{"Canvas1", "tumblr.png"}, std::pair{"Canvas2", "dorvex_logo2.png"}}) {
+  for (const auto& [canvas, file] :
+       {std::pair{"Canvas1", "tumblr.png"}, std::pair{"Canvas2", "dorvex_logo2.png"}}) {
     SCOPED_TRACE(canvas);
     auto c = w->ControlByName<fw::Canvas>(canvas);
     ASSERT_NE(c, nullptr);
     const QRect at = c->Widget()->geometry();
-    const QImage shown = w->ContentWidget()->grab(at).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown =
+        w->ContentWidget()->grab(at).toImage().convertToFormat(QImage::Format_RGB32);
     const QImage drawn(QString::fromStdString(std::string(TEST_SOURCE_DIR) + "/resources/" + file));
     ASSERT_FALSE(drawn.isNull());
     QImage expected(at.size(), QImage::Format_RGB32);
@@ -266,7 +269,11 @@ TEST_F(AboutWindowTest, PrintedAddressesAreTheOnesOpened) {
   ASSERT_GE(credit.size(), opened[0].size());
   EXPECT_EQ(credit.substr(credit.size() - opened[0].size()), opened[0]);
   EXPECT_EQ(credit.substr(0, credit.size() - opened[0].size()), "The Programm Icon is from: ");
-  EXPECT_EQ(QUrl(QString::fromStdString(opened[0])).path().toStdString().find("/free-icons/social-media-icons/"), 0u);
+  EXPECT_EQ(QUrl(QString::fromStdString(opened[0]))
+                .path()
+                .toStdString()
+                .find("/free-icons/social-media-icons/"),
+            0u);
 
   // The product line names the domain bare; the logo opens that domain's root,
   // the line itself a site on another domain.
@@ -360,10 +367,20 @@ TEST_F(AboutWindowTest, ClassRecordHandlesOnlyLayoutAndCreateControls) {
   EXPECT_EQ(rec.FindEventHook("Open"), nullptr);
   EXPECT_EQ(rec.FindEventHook("Close"), nullptr);
 
-  const std::vector<std::string> own = {"Layout", "CreateControls", "_CreateControls0", "Label1", "Canvas1",
-                                        "Label2", "PushButton1", "PushButton2", "Canvas2",
-                                        "Label1_MouseDown", "Label2_MouseDown", "PushButton1_Action",
-                                        "PushButton2_Action", "Canvas2_MouseDown"};
+  const std::vector<std::string> own = {"Layout",
+                                        "CreateControls",
+                                        "_CreateControls0",
+                                        "Label1",
+                                        "Canvas1",
+                                        "Label2",
+                                        "PushButton1",
+                                        "PushButton2",
+                                        "Canvas2",
+                                        "Label1_MouseDown",
+                                        "Label2_MouseDown",
+                                        "PushButton1_Action",
+                                        "PushButton2_Action",
+                                        "Canvas2_MouseDown"};
   std::vector<std::string> ops = fw::LookupClass("Window").operations;
   ops.insert(ops.end(), own.begin(), own.end());
   EXPECT_EQ(rec.operations, ops);

@@ -103,8 +103,10 @@ class EndToEndTest : public ::testing::Test {
       if (step != "_RuntimeRun") return;
       guard.start(30000);
       QTimer::singleShot(0, [&] {
-        if (SpinUntil([] { return !MainWindow().expired(); })) scenario(MainWindow());
-        else ADD_FAILURE() << "the main window did not open";
+        if (SpinUntil([] { return !MainWindow().expired(); }))
+          scenario(MainWindow());
+        else
+          ADD_FAILURE() << "the main window did not open";
       });
     });
     char name[] = "snapharbor";
@@ -265,7 +267,11 @@ const QuitWay kQuitWays[] = {
     {"CloseBox", [](Window1& w) { w.Widget()->close(); }},
     {"QuitItem",
      [](Window1&) {
-       app::MainMenuBar::ImplicitInstance()->Child("FileMenu")->Child("FileQuit")->NativeAction()->trigger();
+       app::MainMenuBar::ImplicitInstance()
+           ->Child("FileMenu")
+           ->Child("FileQuit")
+           ->NativeAction()
+           ->trigger();
      }},
 };
 
@@ -275,9 +281,9 @@ const WorkerState kWorkerStates[] = {
      [](QuitDuringARun& t) {
        const std::string jpeg = FixtureBlog::Jpeg(64, 48, 0x3366CC);
        t.Blog().SetReply("/half.jpg",
-                         {LoopbackServer::Step::Send("HTTP/1.0 200 OK\r\nContent-Length: " +
-                                                     std::to_string(jpeg.size()) + "\r\n\r\n" +
-                                                     jpeg.substr(0, jpeg.size() / 2)),
+                         {LoopbackServer::Step::Send(
+                              "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(jpeg.size()) +
+                              "\r\n\r\n" + jpeg.substr(0, jpeg.size() / 2)),
                           LoopbackServer::Step::Hang()});
        t.Blog().SetPage(1, {t.Blog().Address("/half.jpg")});
      },
@@ -303,7 +309,8 @@ const WorkerState kWorkerStates[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Ways, QuitDuringARun,
-                         ::testing::Combine(::testing::ValuesIn(kQuitWays), ::testing::ValuesIn(kWorkerStates)),
+                         ::testing::Combine(::testing::ValuesIn(kQuitWays),
+                                            ::testing::ValuesIn(kWorkerStates)),
                          [](const auto& info) {
                            return std::string(std::get<0>(info.param).name) + "_" +
                                   std::get<1>(info.param).name;
@@ -365,7 +372,8 @@ TEST_P(RepeatingFault, ShowsOneBoxAndLeavesTheWindowUsable) {
   EXPECT_EQ(shown[0].where, "Window1.Timer2.Action");
   // Standard error has every report, the repeats counted.
   size_t lines = 0;
-  for (size_t at = 0; (at = err.find("Unhandled exception: NilObjectException", at)) != std::string::npos; ++at)
+  for (size_t at = 0;
+       (at = err.find("Unhandled exception: NilObjectException", at)) != std::string::npos; ++at)
     ++lines;
   EXPECT_GE(lines, 5u) << err;
   EXPECT_NE(err.find("times, shown once]"), std::string::npos) << err;
@@ -382,7 +390,11 @@ const RepeatingFaultCase kRepeatingFaultCases[] = {
     {"CloseBox", [](Window1& w) { w.Widget()->close(); }},
     {"QuitItem",
      [](Window1&) {
-       app::MainMenuBar::ImplicitInstance()->Child("FileMenu")->Child("FileQuit")->NativeAction()->trigger();
+       app::MainMenuBar::ImplicitInstance()
+           ->Child("FileMenu")
+           ->Child("FileQuit")
+           ->NativeAction()
+           ->trigger();
      }},
 };
 INSTANTIATE_TEST_SUITE_P(Ways, RepeatingFault, ::testing::ValuesIn(kRepeatingFaultCases),

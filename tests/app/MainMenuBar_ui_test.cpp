@@ -1,5 +1,3 @@
-#include "app/MainMenuBar.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -9,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "app/MainMenuBar.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/runtime/MainThreadRule.h"
-#include "framework/ui/QuitMenuItem.h"
 #include "framework/runtime/Thread.h"
 #include "framework/runtime/ThreadAccessingUIException.h"
+#include "framework/ui/QuitMenuItem.h"
 #include "tests/support/Waiting.h"
 #include "tests/support/WorkerAttempts.h"
 
@@ -62,7 +61,10 @@ const EntryCase kEntries[] = {
     {nullptr, 0, "FileMenu", "&Ablage", "", false},
     {"FileMenu", 0, "FileQuit", "Beenden", "Cmd+Q", true},
     {nullptr, 1, "EditMenu", "&Bearbeiten", "", false},
-    {"EditMenu", 0, "EditUndo", "&R\xC3\xBC" "ckg\xC3\xA4ngig", "Cmd+Z", false},
+    {"EditMenu", 0, "EditUndo",
+     "&R\xC3\xBC"
+     "ckg\xC3\xA4ngig",
+     "Cmd+Z", false},
     {"EditMenu", 1, "EditSeparator1", "-", "", false},
     {"EditMenu", 2, "EditCut", "&Ausschneiden", "Cmd+X", false},
     {"EditMenu", 3, "EditCopy", "&Kopieren", "Cmd+C", false},
@@ -86,7 +88,8 @@ TEST_F(MainMenuBarTest, BarHoldsFileThenEditWithOneAndEightEntries) {
   EXPECT_EQ(undo.size(), 13u);
   EXPECT_EQ(QString::fromStdString(undo).size(), 11);
   EXPECT_EQ(bar->Child("FileMenu")->Child("FileQuit")->Text().find('&'), std::string::npos);
-  EXPECT_EQ(bar->Child("FileMenu")->Child("FileQuit")->NativeAction()->shortcut(), QKeySequence("Ctrl+Q"));
+  EXPECT_EQ(bar->Child("FileMenu")->Child("FileQuit")->NativeAction()->shortcut(),
+            QKeySequence("Ctrl+Q"));
 }
 
 TEST_F(MainMenuBarTest, SecondAccessorCallGivesTheSameBarAndBuildsNothing) {

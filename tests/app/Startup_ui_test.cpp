@@ -1,5 +1,3 @@
-#include "app/Startup.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -16,13 +14,14 @@
 
 #include "app/MainMenuBar.h"
 #include "app/SnapHarbor.h"
-#include "framework/ui/Application.h"
+#include "app/Startup.h"
 #include "framework/classes/LayoutTableWriter.h"
-#include "framework/runtime/NilObjectException.h"
 #include "framework/classes/PropertyTarget.h"
-#include "framework/ui/Runtime.h"
+#include "framework/runtime/NilObjectException.h"
 #include "framework/runtime/Thread.h"
 #include "framework/runtime/ThreadAccessingUIException.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Runtime.h"
 #include "framework/ui/UnhandledReport.h"
 #include "framework/ui/Window.h"
 #include "main_window/Window1.h"
@@ -104,11 +103,12 @@ TEST_F(StartupTest, RoadRunsInOrderAndClosingTheMainWindowEndsItWithStatusZero) 
                     "record Window1.Timer2",
                     "record MainMenuBar.MainMenuBar",
                     "record Window2.Window2"};
-  for (const char* s : {"_Main", "_RuntimeSetExceptionHelper", "_EarlyStartup", "_RuntimeInitExternalClasses",
-                        "_InitPluginEntrypoints", "_InitFileTypes", "_NewAppInstance", "snapHarbor.Constructor",
-                        "MainMenuBar.MainMenuBar", "Application.MenuBar", "_RuntimeRegisterAppObject",
-                        "_ApplicationAddMenuHandlers", "_RunFrameworkInitialization", "_RuntimeRun",
-                        "_LateStartup", "_MakeDefaultView", "event loop returned", "% finalize", "RuntimeExit"})
+  for (const char* s :
+       {"_Main", "_RuntimeSetExceptionHelper", "_EarlyStartup", "_RuntimeInitExternalClasses",
+        "_InitPluginEntrypoints", "_InitFileTypes", "_NewAppInstance", "snapHarbor.Constructor",
+        "MainMenuBar.MainMenuBar", "Application.MenuBar", "_RuntimeRegisterAppObject",
+        "_ApplicationAddMenuHandlers", "_RunFrameworkInitialization", "_RuntimeRun", "_LateStartup",
+        "_MakeDefaultView", "event loop returned", "% finalize", "RuntimeExit"})
     expected.push_back(s);
   EXPECT_EQ(app::StartupTrace(), expected);
 
@@ -136,7 +136,8 @@ TEST_F(StartupTest, ClosingAnotherWindowLeavesTheProgramRunning) {
   const int status = Run([&](app::Window1&) {
     if (ticks++ == 0) {
       other = std::make_shared<fw::Window>();
-      fw::SetProperties(other, fw::LayoutTableWriter().String("Title", "Other").Bool("Visible", true).Bytes());
+      fw::SetProperties(
+          other, fw::LayoutTableWriter().String("Title", "Other").Bool("Visible", true).Bytes());
       other->Constructor();
       other->Close();
       return false;
@@ -202,7 +203,8 @@ struct LateFailureCase {
 };
 void PrintTo(const LateFailureCase& c, std::ostream* os) { *os << c.name; }
 
-class LateStartupFailure : public StartupTest, public ::testing::WithParamInterface<LateFailureCase> {};
+class LateStartupFailure : public StartupTest,
+                           public ::testing::WithParamInterface<LateFailureCase> {};
 
 TEST_P(LateStartupFailure, EndsTheProgramWhenNoWindowIsOpen) {
   const LateFailureCase& c = GetParam();
@@ -225,10 +227,10 @@ TEST_P(LateStartupFailure, EndsTheProgramWhenNoWindowIsOpen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LateStartupFailure,
-    ::testing::Values(LateFailureCase{"making the main window fails", "_MakeDefaultView", 1,
-                                      {"NilObjectException"}},
-                      LateFailureCase{"the late start-up fails", "_LateStartup", 1,
-                                      {"NilObjectException"}}),
+    ::testing::Values(
+        LateFailureCase{
+            "making the main window fails", "_MakeDefaultView", 1, {"NilObjectException"}},
+        LateFailureCase{"the late start-up fails", "_LateStartup", 1, {"NilObjectException"}}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 }  // namespace

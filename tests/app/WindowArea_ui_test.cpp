@@ -29,7 +29,7 @@ namespace {
 struct AreaCase {
   std::string name;
   std::function<fw::Ref<fw::Window>()> open;
-  int width, height;    // the window's table
+  int width, height;     // the window's table
   std::string barStyle;  // style sheet of the application; empty: the plain style
   int minBarHeight;      // the bar is at least this tall with that style
 };
@@ -92,16 +92,18 @@ const std::string kTallBar = "QMenuBar { min-height: 34px; } QMenuBar::item { pa
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, WindowArea,
-    ::testing::Values(
-        AreaCase{"main_window_plain_bar", [] { return fw::Ref<fw::Window>(app::Window1::Instance()); },
-                 564, 142, "", 1},
-        AreaCase{"main_window_tall_bar", [] { return fw::Ref<fw::Window>(app::Window1::Instance()); },
-                 564, 142, kTallBar, 34},
-        AreaCase{"about_window_plain_bar",
-                 [] { return fw::Ref<fw::Window>(app::Window2::Instance()); }, 390, 186, "", 1},
-        AreaCase{"about_window_tall_bar",
-                 [] { return fw::Ref<fw::Window>(app::Window2::Instance()); }, 390, 186, kTallBar,
-                 34}),
+    ::testing::Values(AreaCase{"main_window_plain_bar",
+                               [] { return fw::Ref<fw::Window>(app::Window1::Instance()); }, 564,
+                               142, "", 1},
+                      AreaCase{"main_window_tall_bar",
+                               [] { return fw::Ref<fw::Window>(app::Window1::Instance()); }, 564,
+                               142, kTallBar, 34},
+                      AreaCase{"about_window_plain_bar",
+                               [] { return fw::Ref<fw::Window>(app::Window2::Instance()); }, 390,
+                               186, "", 1},
+                      AreaCase{"about_window_tall_bar",
+                               [] { return fw::Ref<fw::Window>(app::Window2::Instance()); }, 390,
+                               186, kTallBar, 34}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

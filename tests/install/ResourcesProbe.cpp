@@ -7,8 +7,8 @@
 
 #include "about_window/BundlePictures.h"
 #include "framework/files/FolderItem.h"
-#include "framework/picture/Picture.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/picture/Picture.h"
 
 namespace {
 

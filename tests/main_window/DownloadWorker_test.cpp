@@ -12,8 +12,8 @@
 #include <sstream>
 
 #include "framework/files/FolderItem.h"
-#include "framework/net/HTTPSocket.h"
 #include "framework/files/SpecialFolder.h"
+#include "framework/net/HTTPSocket.h"
 #include "framework/net/NameResolver.h"
 #include "framework/picture/Picture.h"
 #include "framework/runtime/Clock.h"
@@ -48,7 +48,9 @@ void WriteFile(const stdfs::path& p, const std::string& bytes) {
 }
 
 // Lets other threads run for ms of real time.
-void RealPause(int ms) { WaitUntil([] { return false; }, ms); }
+void RealPause(int ms) {
+  WaitUntil([] { return false; }, ms);
+}
 
 // The picture in the file has this size and, near its middle, about this colour.
 void ExpectPicture(const stdfs::path& file, int width, int height, uint32_t rgb) {
@@ -180,9 +182,9 @@ TEST_F(DownloadWorkerTest, SendsPlainRequestsOneConnectionEach) {
 
 struct StartCase {
   std::string name;
-  int32_t page, count;      // as the run starts
-  int32_t firstPage;        // the page requested first
-  std::string firstFile;    // the name of the first picture saved
+  int32_t page, count;    // as the run starts
+  int32_t firstPage;      // the page requested first
+  std::string firstFile;  // the name of the first picture saved
 };
 void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
 
@@ -243,16 +245,15 @@ TEST_P(DownloadWorkerAddress, TakesAddressesEndingInJpg) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DownloadWorkerAddress,
-    ::testing::Values(AddressCase{"jpg", "/pics/a.jpg", true},
-                      AddressCase{"upper case", "/pics/a.JPG", true},
-                      AddressCase{"no dot before jpg", "/pics/photojpg", true},
-                      AddressCase{"png", "/pics/a.png", false},
-                      AddressCase{"jpeg", "/pics/a.jpeg", false},
-                      AddressCase{"query after jpg", "/pics/a.jpg?x=1", false},
-                      AddressCase{"slash after jpg", "/pics/a.jpg/", false}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadWorkerAddress,
+                         ::testing::Values(AddressCase{"jpg", "/pics/a.jpg", true},
+                                           AddressCase{"upper case", "/pics/a.JPG", true},
+                                           AddressCase{"no dot before jpg", "/pics/photojpg", true},
+                                           AddressCase{"png", "/pics/a.png", false},
+                                           AddressCase{"jpeg", "/pics/a.jpeg", false},
+                                           AddressCase{"query after jpg", "/pics/a.jpg?x=1", false},
+                                           AddressCase{"slash after jpg", "/pics/a.jpg/", false}),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(DownloadWorkerTest, PageThatGivesNothingStillMakesTheFolderAndGoesOn) {
   // Page 1 is not there: a 404 with no body.
@@ -298,7 +299,8 @@ TEST_P(DownloadWorkerUnusable, SavesNothingAndGoesOn) {
   blog_->AddPicture("/pics/two.jpg", 20, 30, 0x0088FF);
   std::string bad = A("/pics/bad.jpg");
   switch (GetParam().kind) {
-    case Unusable::Missing: break;
+    case Unusable::Missing:
+      break;
     case Unusable::ErrorPage:
       blog_->SetReply("/pics/bad.jpg", LoopbackServer::Response(500, "<h1>Server error</h1>"));
       break;
@@ -306,10 +308,15 @@ TEST_P(DownloadWorkerUnusable, SavesNothingAndGoesOn) {
       blog_->SetReply("/pics/bad.jpg", LoopbackServer::Response(200, "GIF89a but not really"));
       break;
     case Unusable::CutOff:
-      blog_->SetReply("/pics/bad.jpg", LoopbackServer::Response(200, jpeg.substr(0, jpeg.size() / 2)));
+      blog_->SetReply("/pics/bad.jpg",
+                      LoopbackServer::Response(200, jpeg.substr(0, jpeg.size() / 2)));
       break;
-    case Unusable::Unresolved: bad = "http://nowhere.example/pics/one.jpg"; break;
-    case Unusable::Relative: bad = "/pics/one.jpg"; break;
+    case Unusable::Unresolved:
+      bad = "http://nowhere.example/pics/one.jpg";
+      break;
+    case Unusable::Relative:
+      bad = "/pics/one.jpg";
+      break;
   }
   blog_->SetPage(1, {A("/pics/one.jpg"), bad, A("/pics/two.jpg")});
   RunUntilPage(2);
@@ -332,9 +339,17 @@ INSTANTIATE_TEST_SUITE_P(
 // --- Hostile servers and pages ---
 
 enum class Hostile {
-  InjectionInPath, InjectionInHost, ClosedBeforeLength, ResetWithoutLength, SilenceWithoutLength,
-  PastTheBodyCap, HugeHeaderBlock, WholeToTheClose, LengthReachedConnectionOpen,
-  PageWithUnquotedImgThen20MB, PageWith20MBDataSrc
+  InjectionInPath,
+  InjectionInHost,
+  ClosedBeforeLength,
+  ResetWithoutLength,
+  SilenceWithoutLength,
+  PastTheBodyCap,
+  HugeHeaderBlock,
+  WholeToTheClose,
+  LengthReachedConnectionOpen,
+  PageWithUnquotedImgThen20MB,
+  PageWith20MBDataSrc
 };
 struct HostileCase {
   std::string name;
@@ -366,7 +381,9 @@ TEST_P(DownloadWorkerHostile, SavesOnlyWholeDownloadsAndGoesOn) {
   const std::string hostPart =
       std::string(FixtureBlog::kHost) + ":" + std::to_string(blog_->Server().Port());
   std::string badAddress = A("/pics/bad.jpg");
-  const auto reply = [&](std::vector<Step> steps) { blog_->SetReply("/pics/bad.jpg", std::move(steps)); };
+  const auto reply = [&](std::vector<Step> steps) {
+    blog_->SetReply("/pics/bad.jpg", std::move(steps));
+  };
   const std::string ok = "HTTP/1.0 200 OK\r\n";
   const std::string length = "Content-Length: " + std::to_string(bad.size()) + "\r\n";
   bool stall = false;
@@ -378,7 +395,8 @@ TEST_P(DownloadWorkerHostile, SavesOnlyWholeDownloadsAndGoesOn) {
       badAddress = "http://" + hostPart + "\r\nX-Host-Injected: 1/pics/one.jpg";
       break;
     case Hostile::ClosedBeforeLength:
-      reply({Step::Send(ok + "Content-Length: " + std::to_string(bad.size() + 1000) + "\r\n\r\n" + bad),
+      reply({Step::Send(ok + "Content-Length: " + std::to_string(bad.size() + 1000) + "\r\n\r\n" +
+                        bad),
              Step::Close()});
       break;
     case Hostile::ResetWithoutLength:
@@ -412,8 +430,9 @@ TEST_P(DownloadWorkerHostile, SavesOnlyWholeDownloadsAndGoesOn) {
       break;
     }
     case Hostile::PageWith20MBDataSrc:
-      blog_->SetPageHtml(1, "<img src=\"data:image/jpeg;base64," + std::string(size_t{20} << 20, 'Q') +
-                                "\">" + FixtureBlog::PageHtml({A("/pics/one.jpg")}));
+      blog_->SetPageHtml(1, "<img src=\"data:image/jpeg;base64," +
+                                std::string(size_t{20} << 20, 'Q') + "\">" +
+                                FixtureBlog::PageHtml({A("/pics/one.jpg")}));
       break;
   }
   if (c.kind != Hostile::PageWithUnquotedImgThen20MB && c.kind != Hostile::PageWith20MBDataSrc) {
@@ -451,7 +470,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DownloadWorkerHostile,
     ::testing::Values(
         HostileCase{"CR LF in a src path", Hostile::InjectionInPath, kBadNotSent, kBadNotSaved, 3},
-        HostileCase{"CR LF in a src host part", Hostile::InjectionInHost, kBadNotSent, kBadNotSaved, 3},
+        HostileCase{"CR LF in a src host part", Hostile::InjectionInHost, kBadNotSent, kBadNotSaved,
+                    3},
         HostileCase{"whole picture, closed before its Content-Length", Hostile::ClosedBeforeLength,
                     kAllThree, kBadNotSaved, 3},
         HostileCase{"whole picture without length, then a reset", Hostile::ResetWithoutLength,
@@ -459,7 +479,8 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"whole picture without length, then 30 s of silence",
                     Hostile::SilenceWithoutLength, kAllThree, kBadNotSaved, 3},
         HostileCase{"body past the cap", Hostile::PastTheBodyCap, kAllThree, kBadNotSaved, 3},
-        HostileCase{"header block past 1 MiB", Hostile::HugeHeaderBlock, kAllThree, kBadNotSaved, 3},
+        HostileCase{"header block past 1 MiB", Hostile::HugeHeaderBlock, kAllThree, kBadNotSaved,
+                    3},
         HostileCase{"whole picture to the close, without length", Hostile::WholeToTheClose,
                     kAllThree, kAllSaved, 3},
         HostileCase{"Content-Length reached, connection left open",
@@ -572,7 +593,8 @@ TEST_F(DownloadWorkerTest, StopWhileALargePictureIsWorkedOnLeavesItWholeOrAbsent
   Stop();
 
   const Paths entries = Entries();
-  EXPECT_TRUE(entries == Paths{} || entries == Paths{"pic-1.jpg"}) << ::testing::PrintToString(entries);
+  EXPECT_TRUE(entries == Paths{} || entries == Paths{"pic-1.jpg"})
+      << ::testing::PrintToString(entries);
   if (!entries.empty()) ExpectPicture(Out() / "pic-1.jpg", 3000, 2000, 0x336699);
 }
 
@@ -588,7 +610,8 @@ struct StopCase {
 };
 void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
 
-class DownloadWorkerStop : public DownloadWorkerTest, public ::testing::WithParamInterface<StopCase> {
+class DownloadWorkerStop : public DownloadWorkerTest,
+                           public ::testing::WithParamInterface<StopCase> {
  public:
   // Makes page 1 hold one "jpg" address.
   void OnePicturePage(const std::string& path) {
@@ -612,7 +635,8 @@ class DownloadWorkerStop : public DownloadWorkerTest, public ::testing::WithPara
 TEST_P(DownloadWorkerStop, TakesEffectAtOnceAndTheWorkerTakesNoFurtherStep) {
   GetParam().arrange(*this);
   Start();
-  ASSERT_TRUE(WaitUntil([&] { return GetParam().inState(*this); })) << "the worker did not get there";
+  ASSERT_TRUE(WaitUntil([&] { return GetParam().inState(*this); }))
+      << "the worker did not get there";
   RealPause(10);
   const int32_t page = props_.Page, count = props_.count;
   const Paths requests = blog_->RequestPaths();
@@ -633,14 +657,14 @@ TEST_P(DownloadWorkerStop, TakesEffectAtOnceAndTheWorkerTakesNoFurtherStep) {
 }
 
 const StopCase kStopCases[] = {
-    {"WaitingForAPage",
-     [](DownloadWorkerStop& t) { t.Blog()->HoldPage(1); },
+    {"WaitingForAPage", [](DownloadWorkerStop& t) { t.Blog()->HoldPage(1); },
      [](DownloadWorkerStop& t) { return t.Requested("/page/1"); }},
     {"WaitingForAPicture",
      [](DownloadWorkerStop& t) {
        t.Blog()->SetPage(1, {t.Blog()->Address("/pics/hang.jpg")});
-       t.Blog()->SetReply("/pics/hang.jpg",
-                          {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 900\r\n\r\n\xFF\xD8"), Step::Hang()});
+       t.Blog()->SetReply(
+           "/pics/hang.jpg",
+           {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 900\r\n\r\n\xFF\xD8"), Step::Hang()});
      },
      [](DownloadWorkerStop& t) { return t.Requested("/pics/hang.jpg"); }},
     {"InATlsHandshake",

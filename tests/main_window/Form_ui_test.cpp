@@ -45,15 +45,16 @@ void PrintTo(const FormState& s, std::ostream* os) {
   *os << "{fields \"" << s.address << "\" \"" << s.folder << "\" \"" << s.base << "\" \"" << s.start
       << "\"; read-only/enabled";
   for (int i = 0; i < 4; ++i) *os << " " << s.fieldsReadOnly[i] << "/" << s.fieldsEnabled[i];
-  *os << "; go " << s.goEnabled << " stop " << s.stopEnabled << " line " << s.lineVisible << " wheel "
-      << s.wheelVisible << "/" << s.wheelEnabled << " timer " << s.timerEnabled << " running " << s.running
-      << "; Page " << s.page << " count " << s.count << " url \"" << s.url << "\" folder \"" << s.folderProp
-      << "\" picturename \"" << s.picturename << "\"}";
+  *os << "; go " << s.goEnabled << " stop " << s.stopEnabled << " line " << s.lineVisible
+      << " wheel " << s.wheelVisible << "/" << s.wheelEnabled << " timer " << s.timerEnabled
+      << " running " << s.running << "; Page " << s.page << " count " << s.count << " url \""
+      << s.url << "\" folder \"" << s.folderProp << "\" picturename \"" << s.picturename << "\"}";
 }
 
 FormState StateOf(Window1& w) {
   FormState s{};
-  const Ref<fw::TextField> fields[] = {w.TextField1(), w.TextField2(), w.TextField3(), w.TextField5()};
+  const Ref<fw::TextField> fields[] = {w.TextField1(), w.TextField2(), w.TextField3(),
+                                       w.TextField5()};
   s.address = fields[0]->Text();
   s.folder = fields[1]->Text();
   s.base = fields[2]->Text();
@@ -162,14 +163,14 @@ TEST_F(FormTest, OpensIdleWithZeroInTheStartField) {
 struct GoCase {
   const char* name;
   std::string address, folder, base, start;
-  const char* message;          // nullptr: no message, the run starts
-  std::string addressAfter;     // TextField1's text afterwards
-  int32_t count = 0;            // a started run's count
+  const char* message;                   // nullptr: no message, the run starts
+  std::string addressAfter;              // TextField1's text afterwards
+  int32_t count = 0;                     // a started run's count
   std::string firstRequest = "/page/1";  // a started run's first request
 };
 void PrintTo(const GoCase& c, std::ostream* os) {
-  *os << c.name << ": \"" << c.address << "\", \"" << c.folder << "\", \"" << c.base << "\", \"" << c.start
-      << "\"";
+  *os << c.name << ": \"" << c.address << "\", \"" << c.folder << "\", \"" << c.base << "\", \""
+      << c.start << "\"";
 }
 
 class GoChecks : public FormTest, public ::testing::WithParamInterface<GoCase> {
@@ -226,27 +227,34 @@ const GoCase kGoCases[] = {
     {"NoDot", "http://localhost:PORT/x", "out", "pic", "0", "Please enter a correct URL!",
      "http://localhost:PORT/x"},
     // An address that is not the service's is emptied.
-    {"AnotherDomain", "http://www.example.com", "out", "pic", "0", "This isnt a tumblr address!", ""},
-    {"LabelBeforeTheBlogName", "http://www." HOST, "out", "pic", "0", "This isnt a tumblr address!", ""},
-    {"DotInTheBlogName", "http://my.blog.tumblr.example", "out", "pic", "0", "This isnt a tumblr address!", ""},
-    {"ServiceWithoutBlog", "http://tumblr.example", "out", "pic", "0", "This isnt a tumblr address!", ""},
+    {"AnotherDomain", "http://www.example.com", "out", "pic", "0", "This isnt a tumblr address!",
+     ""},
+    {"LabelBeforeTheBlogName", "http://www." HOST, "out", "pic", "0", "This isnt a tumblr address!",
+     ""},
+    {"DotInTheBlogName", "http://my.blog.tumblr.example", "out", "pic", "0",
+     "This isnt a tumblr address!", ""},
+    {"ServiceWithoutBlog", "http://tumblr.example", "out", "pic", "0",
+     "This isnt a tumblr address!", ""},
     // Folder and base names must each be one plain name in the Desktop folder.
     {"FolderDot", BLOG, ".", "pic", "0", "Enter an output foldername!", BLOG},
     {"FolderDotDot", BLOG, "..", "pic", "0", "Enter an output foldername!", BLOG},
     {"FolderWithSlash", BLOG, "a/b", "pic", "0", "Enter an output foldername!", BLOG},
-    {"FolderWithNul", BLOG, std::string("a\0b", 3), "pic", "0", "Enter an output foldername!", BLOG},
+    {"FolderWithNul", BLOG, std::string("a\0b", 3), "pic", "0", "Enter an output foldername!",
+     BLOG},
     {"BaseDotDot", BLOG, "out", "..", "0", "Enter a name for the pictures!", BLOG},
     {"BaseWithSlash", BLOG, "out", "../x", "0", "Enter a name for the pictures!", BLOG},
     // Too few "/"-separated pieces to cut down to scheme, "//" and host.
     {"HostWithoutScheme", HOST, "out", "pic", "0", "Please enter a correct URL!", HOST},
     {"HostAndOneSlash", HOST "/", "out", "pic", "0", "Please enter a correct URL!", HOST "/"},
-    {"SchemeAndOneSlash", "http:/" HOST, "out", "pic", "0", "Please enter a correct URL!", "http:/" HOST},
+    {"SchemeAndOneSlash", "http:/" HOST, "out", "pic", "0", "Please enter a correct URL!",
+     "http:/" HOST},
     // Passing addresses keep their first three pieces, as typed.
     {"PathAndQueryDropped", BLOG "/post/12?x=1", "out", "pic", "0", nullptr, BLOG},
     {"TrailingSlashDropped", BLOG "/", "out", "pic", "7", nullptr, BLOG, 7},
     {"CaseKeptAsTyped", "HTTP://FixtureBlog.TUMBLR.example:PORT/", "out", "pic", "0", nullptr,
      "HTTP://FixtureBlog.TUMBLR.example:PORT"},
-    {"NoSchemeTwoSegments", HOST "/a/b/c", "out", "pic", "0", nullptr, HOST "/a/b", 0, "/a/b/page/1"},
+    {"NoSchemeTwoSegments", HOST "/a/b/c", "out", "pic", "0", nullptr, HOST "/a/b", 0,
+     "/a/b/page/1"},
     {"BlanksAreNames", BLOG, "  ", " ", "0", nullptr, BLOG},
     {"StartNotANumber", BLOG, "out", "pic", "many", nullptr, BLOG, 0},
     {"StartFractionNegative", BLOG, "out", "pic", "-12.9", nullptr, BLOG, -12},
@@ -324,9 +332,11 @@ TEST_F(FormTest, GoRightAfterStopStartsANewRunWhileTheOldThreadStillConverts) {
   Stop();
   EXPECT_TRUE(fw::Thread::WaitForAllThreadsToEnd(5000));
   EXPECT_EQ(conversions, 2);
-  EXPECT_EQ(blog_->RequestPaths(), (std::vector<std::string>{"/page/1", "/one.jpg", "/page/2", "/two.jpg", "/page/3"}));
+  EXPECT_EQ(blog_->RequestPaths(),
+            (std::vector<std::string>{"/page/1", "/one.jpg", "/page/2", "/two.jpg", "/page/3"}));
   std::vector<std::string> files;
-  for (const auto& e : stdfs::directory_iterator(Desktop() / "out")) files.push_back(e.path().filename());
+  for (const auto& e : stdfs::directory_iterator(Desktop() / "out"))
+    files.push_back(e.path().filename());
   EXPECT_EQ(files, std::vector<std::string>{"pic-21.jpg"}) << "the stopped picture was saved";
   EXPECT_EQ(w_->Page, 3);
   EXPECT_EQ(w_->count, 21);

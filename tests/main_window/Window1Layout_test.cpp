@@ -15,35 +15,56 @@ namespace {
 using app::Window1Layout;
 using Names = std::vector<std::string>;
 
-const Names kControlStart = {"Name",     "Index",    "Left",          "Top",     "Width", "Height",
-                             "LockLeft", "LockTop",  "LockRight",     "LockBottom", "TabPanelIndex",
-                             "TabIndex"};
+const Names kControlStart = {"Name",      "Index",      "Left",          "Top",
+                             "Width",     "Height",     "LockLeft",      "LockTop",
+                             "LockRight", "LockBottom", "TabPanelIndex", "TabIndex"};
 
 Names With(Names head, const Names& tail) {
   head.insert(head.end(), tail.begin(), tail.end());
   return head;
 }
 
-const Names kWindowNames = {"Placement",  "Width",          "Height",      "MinWidth",   "MinHeight",
-                            "MaxWidth",   "MaxHeight",      "Frame",       "Composite",  "HasBackColor",
-                            "BackColor",  "Title",          "Visible",     "FullScreen", "MenuBarVisible",
-                            "CloseButton", "Resizeable",    "LiveResize",  "MaximizeButton",
-                            "MinimizeButton", "MacProcID"};
-const Names kTextFieldNames = With(
-    kControlStart, {"TabStop", "Border", "Password", "UseFocusRing", "TextColor", "BackColor", "Enabled",
-                    "Format", "Visible", "HelpTag", "AutoDeactivate", "TextFont", "Bold", "Italic",
-                    "Underline", "CueText", "Text", "Mask", "ReadOnly", "LimitText", "AcceptTabs",
-                    "Alignment", "AutomaticallyCheckSpelling", "DataSource", "DataField"});
+const Names kWindowNames = {"Placement",  "Width",        "Height",         "MinWidth",
+                            "MinHeight",  "MaxWidth",     "MaxHeight",      "Frame",
+                            "Composite",  "HasBackColor", "BackColor",      "Title",
+                            "Visible",    "FullScreen",   "MenuBarVisible", "CloseButton",
+                            "Resizeable", "LiveResize",   "MaximizeButton", "MinimizeButton",
+                            "MacProcID"};
+const Names kTextFieldNames = With(kControlStart, {"TabStop",
+                                                   "Border",
+                                                   "Password",
+                                                   "UseFocusRing",
+                                                   "TextColor",
+                                                   "BackColor",
+                                                   "Enabled",
+                                                   "Format",
+                                                   "Visible",
+                                                   "HelpTag",
+                                                   "AutoDeactivate",
+                                                   "TextFont",
+                                                   "Bold",
+                                                   "Italic",
+                                                   "Underline",
+                                                   "CueText",
+                                                   "Text",
+                                                   "Mask",
+                                                   "ReadOnly",
+                                                   "LimitText",
+                                                   "AcceptTabs",
+                                                   "Alignment",
+                                                   "AutomaticallyCheckSpelling",
+                                                   "DataSource",
+                                                   "DataField"});
 const Names kPushButtonNames =
     With(kControlStart, {"TabStop", "Caption", "Default", "Cancel", "Enabled", "Visible", "HelpTag",
                          "AutoDeactivate", "ButtonStyle", "TextFont", "Bold", "Italic", "Underline",
                          "InitialParent"});
-const Names kLabelNames =
-    With(kControlStart, {"Text", "TextAlign", "TextColor", "Multiline", "Enabled", "Visible", "Selectable",
-                         "Transparent", "HelpTag", "AutoDeactivate", "TextFont", "Bold", "Italic",
-                         "Underline", "DataSource", "DataField", "InitialParent"});
-const Names kWheelNames =
-    With(kControlStart, {"TabStop", "InitialParent", "Visible", "HelpTag", "AutoDeactivate", "Enabled"});
+const Names kLabelNames = With(
+    kControlStart, {"Text", "TextAlign", "TextColor", "Multiline", "Enabled", "Visible",
+                    "Selectable", "Transparent", "HelpTag", "AutoDeactivate", "TextFont", "Bold",
+                    "Italic", "Underline", "DataSource", "DataField", "InitialParent"});
+const Names kWheelNames = With(
+    kControlStart, {"TabStop", "InitialParent", "Visible", "HelpTag", "AutoDeactivate", "Enabled"});
 const Names kThreadNames = {"Priority", "StackSize"};
 const Names kTimerNames = {"Mode", "Period"};
 
@@ -106,10 +127,11 @@ std::string Bytes(std::initializer_list<int> bytes) {
 }
 
 TEST(Window1LayoutBytes, WindowTableBeginsWithItsPlacementWidthAndHeight) {
-  const std::string expected = "Placement " + Bytes({0, 0, 0, 0}) + "Width " + Bytes({0, 0, 0x02, 0x34}) +
-                               "Height " + Bytes({0, 0, 0, 0x8E});
+  const std::string expected = "Placement " + Bytes({0, 0, 0, 0}) + "Width " +
+                               Bytes({0, 0, 0x02, 0x34}) + "Height " + Bytes({0, 0, 0, 0x8E});
   EXPECT_EQ(Window1Layout::Window().substr(0, expected.size()), expected);
-  EXPECT_NE(Window1Layout::Window().find("BackColor " + Bytes({0x3C, 0x3C, 0x3C})), std::string::npos);
+  EXPECT_NE(Window1Layout::Window().find("BackColor " + Bytes({0x3C, 0x3C, 0x3C})),
+            std::string::npos);
 }
 
 TEST(Window1LayoutBytes, ControlTablesCarryTheNoArrayIndexAndWholeBytesForBooleans) {
@@ -128,7 +150,8 @@ TEST(Window1LayoutBytes, ControlTablesCarryTheNoArrayIndexAndWholeBytesForBoolea
 TEST(Window1LayoutBytes, EmptyTextsAreFourZeroBytesAndStayInTheTable) {
   const std::string empty = Bytes({0, 0, 0, 0});
   for (const char* name : {"Format", "HelpTag", "Text", "Mask", "DataSource", "DataField"})
-    EXPECT_NE(Window1Layout::TextField2().find(std::string(name) + " " + empty), std::string::npos) << name;
+    EXPECT_NE(Window1Layout::TextField2().find(std::string(name) + " " + empty), std::string::npos)
+        << name;
   EXPECT_NE(Window1Layout::TextField5().find("CueText " + empty), std::string::npos);
   EXPECT_NE(Window1Layout::PushButton1().find("InitialParent " + empty), std::string::npos);
   EXPECT_NE(Window1Layout::Label8().find("DataField " + empty + "InitialParent " + empty),
@@ -182,9 +205,9 @@ struct ControlCase {
   const char* textName;  // "Text" or "Caption"; nullptr: none
   const char* text;
   bool enabled, visible;
-  uint32_t textColor;  // labels only
-  bool isDefault;      // buttons only
-  bool useFocusRing;   // text fields only
+  uint32_t textColor;   // labels only
+  bool isDefault;       // buttons only
+  bool useFocusRing;    // text fields only
   const char* cueText;  // text fields only
   const char* helpTag;
 };
@@ -245,34 +268,35 @@ TEST_P(EveryControl, TableHoldsItsPlaceTextAndOwnValues) {
 
 constexpr uint32_t kOrange = 0xFF5200;
 const ControlCase kControls[] = {
-    {"TextField1", &Window1Layout::TextField1, 158, 14, 384, 22, 1, "Text", "", true, true, 0, false, false,
-     "http://example.tumblr.com", "Type in the tumblr adress whitout the slash at the end - please :)"},
-    {"PushButton1", &Window1Layout::PushButton1, 494, 44, 50, 20, 2, "Caption", "Go", true, true, 0, true,
-     false, "", ""},
-    {"Label1", &Window1Layout::Label1, 20, 105, 243, 15, 5, "Text", "Pictures saved: ", true, true, kOrange,
+    {"TextField1", &Window1Layout::TextField1, 158, 14, 384, 22, 1, "Text", "", true, true, 0,
+     false, false, "http://example.tumblr.com",
+     "Type in the tumblr adress whitout the slash at the end - please :)"},
+    {"PushButton1", &Window1Layout::PushButton1, 494, 44, 50, 20, 2, "Caption", "Go", true, true, 0,
+     true, false, "", ""},
+    {"Label1", &Window1Layout::Label1, 20, 105, 243, 15, 5, "Text", "Pictures saved: ", true, true,
+     kOrange, false, false, "", ""},
+    {"PushButton2", &Window1Layout::PushButton2, 494, 73, 50, 20, 6, "Caption", "Stop", false, true,
+     0, true, false, "", ""},
+    {"Label2", &Window1Layout::Label2, 20, 44, 126, 20, 7, "Text", "Output Foldername:", true, true,
+     kOrange, false, false, "", ""},
+    {"Label3", &Window1Layout::Label3, 20, 73, 126, 20, 8, "Text", "Rename to:", true, true,
+     kOrange, false, false, "", ""},
+    {"TextField2", &Window1Layout::TextField2, 158, 43, 324, 22, 9, "Text", "", true, true, 0,
+     false, true, "myblogpics", ""},
+    {"TextField3", &Window1Layout::TextField3, 158, 73, 215, 22, 10, "Text", "", true, true, 0,
+     false, true, "myblogpic", ""},
+    {"Label6", &Window1Layout::Label6, 457, 74, 23, 20, 14, "Text", ".jpg", true, true, kOrange,
      false, false, "", ""},
-    {"PushButton2", &Window1Layout::PushButton2, 494, 73, 50, 20, 6, "Caption", "Stop", false, true, 0, true,
+    {"TextField5", &Window1Layout::TextField5, 385, 73, 62, 22, 15, "Text", "1", true, true, 0,
+     false, true, "", ""},
+    {"Label7", &Window1Layout::Label7, 375, 75, 7, 20, 16, "Text", "-", true, true, 0x808080, false,
      false, "", ""},
-    {"Label2", &Window1Layout::Label2, 20, 44, 126, 20, 7, "Text", "Output Foldername:", true, true, kOrange,
-     false, false, "", ""},
-    {"Label3", &Window1Layout::Label3, 20, 73, 126, 20, 8, "Text", "Rename to:", true, true, kOrange, false,
-     false, "", ""},
-    {"TextField2", &Window1Layout::TextField2, 158, 43, 324, 22, 9, "Text", "", true, true, 0, false, true,
-     "myblogpics", ""},
-    {"TextField3", &Window1Layout::TextField3, 158, 73, 215, 22, 10, "Text", "", true, true, 0, false, true,
-     "myblogpic", ""},
-    {"Label6", &Window1Layout::Label6, 457, 74, 23, 20, 14, "Text", ".jpg", true, true, kOrange, false, false,
-     "", ""},
-    {"TextField5", &Window1Layout::TextField5, 385, 73, 62, 22, 15, "Text", "1", true, true, 0, false, true,
-     "", ""},
-    {"Label7", &Window1Layout::Label7, 375, 75, 7, 20, 16, "Text", "-", true, true, 0x808080, false, false, "",
-     ""},
-    {"PushButton3", &Window1Layout::PushButton3, 494, 102, 50, 20, 17, "Caption", "Info", true, true, 0, false,
-     false, "", ""},
-    {"ProgressWheel1", &Window1Layout::ProgressWheel1, 462, 105, 16, 16, 18, nullptr, "", false, false, 0,
-     false, false, "", ""},
-    {"Label8", &Window1Layout::Label8, 20, 14, 126, 20, 19, "Text", "Blog Adress:", true, true, kOrange, false,
-     false, "", ""},
+    {"PushButton3", &Window1Layout::PushButton3, 494, 102, 50, 20, 17, "Caption", "Info", true,
+     true, 0, false, false, "", ""},
+    {"ProgressWheel1", &Window1Layout::ProgressWheel1, 462, 105, 16, 16, 18, nullptr, "", false,
+     false, 0, false, false, "", ""},
+    {"Label8", &Window1Layout::Label8, 20, 14, 126, 20, 19, "Text", "Blog Adress:", true, true,
+     kOrange, false, false, "", ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Controls, EveryControl, ::testing::ValuesIn(kControls),
@@ -285,7 +309,9 @@ TEST(Window1LayoutValues, MembersCarryOnlyTheirOwnSettings) {
   auto timer = Entries(Window1Layout::Timer2());
   EXPECT_EQ(timer["Mode"].Int(), 2);
   EXPECT_EQ(timer["Period"].Int(), 100);
-  EXPECT_EQ(timer.count("Name") + timer.count("Index") + thread.count("Name") + thread.count("Index"), 0u);
+  EXPECT_EQ(
+      timer.count("Name") + timer.count("Index") + thread.count("Name") + thread.count("Index"),
+      0u);
 }
 
 }  // namespace

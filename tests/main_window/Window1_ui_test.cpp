@@ -1,5 +1,3 @@
-#include "main_window/Window1.h"
-
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -15,6 +13,7 @@
 #include "framework/classes/Introspection.h"
 #include "framework/runtime/MainThreadRule.h"
 #include "framework/runtime/ThreadAccessingUIException.h"
+#include "main_window/Window1.h"
 #include "tests/support/Waiting.h"
 #include "tests/support/WorkerAttempts.h"
 
@@ -39,11 +38,21 @@ class Window1Test : public ::testing::Test {
 TEST_F(Window1Test, ControlsAreRegisteredInCreationOrderWithTheirClasses) {
   Ref<Window1> w = Window1::Instance();
   const std::vector<std::pair<const char*, const char*>> expected = {
-      {"TextField1", "TextField"},   {"PushButton1", "PushButton"},        {"Label1", "Label"},
-      {"PushButton2", "PushButton"}, {"Label2", "Label"},                  {"Label3", "Label"},
-      {"TextField2", "TextField"},   {"TextField3", "TextField"},          {"Label6", "Label"},
-      {"TextField5", "TextField"},   {"Label7", "Label"},                  {"PushButton3", "PushButton"},
-      {"Thread1", "Window1.Thread1"}, {"ProgressWheel1", "ProgressWheel"}, {"Timer2", "Window1.Timer2"},
+      {"TextField1", "TextField"},
+      {"PushButton1", "PushButton"},
+      {"Label1", "Label"},
+      {"PushButton2", "PushButton"},
+      {"Label2", "Label"},
+      {"Label3", "Label"},
+      {"TextField2", "TextField"},
+      {"TextField3", "TextField"},
+      {"Label6", "Label"},
+      {"TextField5", "TextField"},
+      {"Label7", "Label"},
+      {"PushButton3", "PushButton"},
+      {"Thread1", "Window1.Thread1"},
+      {"ProgressWheel1", "ProgressWheel"},
+      {"Timer2", "Window1.Timer2"},
       {"Label8", "Label"}};
   ASSERT_EQ(w->ControlCount(), static_cast<int32_t>(expected.size()));
   for (size_t i = 0; i < expected.size(); ++i) {
@@ -63,8 +72,10 @@ TEST_F(Window1Test, WindowOpensWithItsTableOnTheDarkGrey) {
   EXPECT_EQ(w->ContentWidget()->size(), QSize(564, 142));
   EXPECT_FALSE(w->Resizeable());
   EXPECT_EQ(w->ContentWidget()->palette().color(QPalette::Window), QColor(0x3C, 0x3C, 0x3C));
-  EXPECT_EQ(w->Label2()->LabelWidget()->palette().color(QPalette::WindowText), QColor(0xFF, 0x52, 0x00));
-  EXPECT_EQ(w->Label7()->LabelWidget()->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
+  EXPECT_EQ(w->Label2()->LabelWidget()->palette().color(QPalette::WindowText),
+            QColor(0xFF, 0x52, 0x00));
+  EXPECT_EQ(w->Label7()->LabelWidget()->palette().color(QPalette::WindowText),
+            QColor(0x80, 0x80, 0x80));
 }
 
 struct GeometryCase {
@@ -84,8 +95,9 @@ TEST_P(Window1Geometry, ControlSitsWhereItsTablePutsIt) {
 }
 
 const GeometryCase kGeometry[] = {
-    {"TextField1", {158, 14, 384, 22}}, {"PushButton1", {494, 44, 50, 20}}, {"Label1", {20, 105, 243, 15}},
-    {"TextField5", {385, 73, 62, 22}},  {"Label7", {375, 75, 7, 20}},       {"ProgressWheel1", {462, 105, 16, 16}},
+    {"TextField1", {158, 14, 384, 22}}, {"PushButton1", {494, 44, 50, 20}},
+    {"Label1", {20, 105, 243, 15}},     {"TextField5", {385, 73, 62, 22}},
+    {"Label7", {375, 75, 7, 20}},       {"ProgressWheel1", {462, 105, 16, 16}},
 };
 INSTANTIATE_TEST_SUITE_P(Some, Window1Geometry, ::testing::ValuesIn(kGeometry),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -171,13 +183,34 @@ TEST_F(Window1Test, ClassRecordListsWindowsOperationsThenItsOwnWithScopes) {
   const fw::ClassRecord& window = fw::LookupClass("Window");
   EXPECT_EQ(r.FullName(), "Window1.Window1");
   EXPECT_EQ(r.Superclass(), &window);
-  const std::vector<std::string> own = {
-      "Layout",          "CreateControls",        "_CreateControls0",   "TextField1",         "PushButton1",
-      "Label1",          "PushButton2",           "Label2",             "Label3",             "TextField2",
-      "TextField3",      "Label6",                "TextField5",         "Label7",             "PushButton3",
-      "Thread1",         "ProgressWheel1",        "Timer2",             "Label8",             "TextField1_TextChange",
-      "PushButton1_Action", "PushButton2_Action", "PushButton3_Action", "Thread1_Run",        "Timer2_Action",
-      "Event_Open",      "Event_Close",           "ExtractPicURLs"};
+  const std::vector<std::string> own = {"Layout",
+                                        "CreateControls",
+                                        "_CreateControls0",
+                                        "TextField1",
+                                        "PushButton1",
+                                        "Label1",
+                                        "PushButton2",
+                                        "Label2",
+                                        "Label3",
+                                        "TextField2",
+                                        "TextField3",
+                                        "Label6",
+                                        "TextField5",
+                                        "Label7",
+                                        "PushButton3",
+                                        "Thread1",
+                                        "ProgressWheel1",
+                                        "Timer2",
+                                        "Label8",
+                                        "TextField1_TextChange",
+                                        "PushButton1_Action",
+                                        "PushButton2_Action",
+                                        "PushButton3_Action",
+                                        "Thread1_Run",
+                                        "Timer2_Action",
+                                        "Event_Open",
+                                        "Event_Close",
+                                        "ExtractPicURLs"};
   std::vector<std::string> ops = window.operations;
   ops.insert(ops.end(), own.begin(), own.end());
   EXPECT_EQ(r.operations, ops);
@@ -189,7 +222,8 @@ TEST_F(Window1Test, ClassRecordListsWindowsOperationsThenItsOwnWithScopes) {
     EXPECT_EQ(fw::MemberAccessible(r, m), m != "_CreateControls0") << m;
   }
   EXPECT_EQ(fw::FindMethodEntry(r, "Thread1")->resultType, "Thread");
-  EXPECT_EQ(fw::FindMethodEntry(r, "Timer2_Action")->argumentTypes, std::vector<std::string>{"Timer"});
+  EXPECT_EQ(fw::FindMethodEntry(r, "Timer2_Action")->argumentTypes,
+            std::vector<std::string>{"Timer"});
 
   std::vector<std::pair<std::string, std::string>> props;
   for (const fw::PropertyEntry& p : r.properties) {
@@ -205,10 +239,11 @@ TEST_F(Window1Test, ClassRecordListsWindowsOperationsThenItsOwnWithScopes) {
                                                                      {"checkurl", "String"}}));
   std::vector<std::pair<std::string, std::string>> hooks;
   for (const fw::EventHook& h : r.eventHooks) hooks.emplace_back(h.event, h.operation);
-  EXPECT_EQ(hooks, (std::vector<std::pair<std::string, std::string>>{{"Layout", "Layout"},
-                                                                     {"CreateControls", "CreateControls"},
-                                                                     {"Open", "Event_Open"},
-                                                                     {"Close", "Event_Close"}}));
+  EXPECT_EQ(hooks,
+            (std::vector<std::pair<std::string, std::string>>{{"Layout", "Layout"},
+                                                              {"CreateControls", "CreateControls"},
+                                                              {"Open", "Event_Open"},
+                                                              {"Close", "Event_Close"}}));
   EXPECT_EQ(fw::ClassScope(r), "Public");
   EXPECT_EQ(fw::FindClass("Window1.Window1"), &r);
 }
@@ -229,12 +264,14 @@ TEST_P(MemberRecords, SuperclassOperationsThenThePaneChildOnesAndTheConstructor)
   EXPECT_EQ(r.FullName(), GetParam().fullName);
   EXPECT_EQ(r.Superclass(), &super);
   std::vector<std::string> ops = super.operations;
-  for (const char* op : {"_SetWindow", "Window", "_Index", "_SetIndex", "Constructor"}) ops.push_back(op);
+  for (const char* op : {"_SetWindow", "Window", "_Index", "_SetIndex", "Constructor"})
+    ops.push_back(op);
   EXPECT_EQ(r.operations, ops);
   std::vector<std::string> interfaces;
   for (const fw::InterfaceTable& t : r.interfaces) interfaces.push_back(t.name);
   EXPECT_EQ(interfaces, GetParam().interfaces);
-  EXPECT_EQ(r.interfaces[0].operations, (std::vector<std::string>{"_SetWindow", "Window", "_Index", "_SetIndex"}));
+  EXPECT_EQ(r.interfaces[0].operations,
+            (std::vector<std::string>{"_SetWindow", "Window", "_Index", "_SetIndex"}));
   EXPECT_TRUE(fw::MemberAccessible(r, "Window"));
   EXPECT_TRUE(fw::MemberAccessible(r, "Constructor"));
   EXPECT_FALSE(fw::MemberAccessible(r, "_SetWindow"));
@@ -244,8 +281,10 @@ TEST_P(MemberRecords, SuperclassOperationsThenThePaneChildOnesAndTheConstructor)
 
 INSTANTIATE_TEST_SUITE_P(
     Both, MemberRecords,
-    ::testing::Values(MemberCase{"Window1.Thread1", &Window1::Thread1::Lookup, "Thread", {"_PaneChild"}},
-                      MemberCase{"Window1.Timer2", &Window1::Timer2::Lookup, "Timer", {"_PaneChild", "actionSource"}}),
+    ::testing::Values(
+        MemberCase{"Window1.Thread1", &Window1::Thread1::Lookup, "Thread", {"_PaneChild"}},
+        MemberCase{
+            "Window1.Timer2", &Window1::Timer2::Lookup, "Timer", {"_PaneChild", "actionSource"}}),
     [](const auto& info) { return std::string(info.param.superclass); });
 
 TEST_F(Window1Test, MembersLinkToTheWindowAndClosingFreesTheWindow) {

@@ -5,12 +5,12 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include "framework/net/NameResolver.h"
-#include "framework/text/Text.h"
 #include "framework/net/TlsContext.h"
+#include "framework/text/Text.h"
 #include "tests/support/TestCertificates.h"
 #include "tests/support/Waiting.h"
 

@@ -42,14 +42,22 @@ void BlockSigPipe() {
 
 const char* Reason(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 401: return "Unauthorized";
-    case 404: return "Not Found";
-    case 407: return "Proxy Authentication Required";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+      return "OK";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 401:
+      return "Unauthorized";
+    case 404:
+      return "Not Found";
+    case 407:
+      return "Proxy Authentication Required";
+    case 500:
+      return "Internal Server Error";
+    default:
+      return "Status";
   }
 }
 
@@ -57,10 +65,12 @@ SSL_CTX* MakeServerContext() {
   const TestCertificates& certs = TestCertificates::Shared();
   SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
   if (!ctx) Fatal("SSL_CTX_new");
-  BIO* certBio = BIO_new_mem_buf(certs.serverCertPem.data(), static_cast<int>(certs.serverCertPem.size()));
+  BIO* certBio =
+      BIO_new_mem_buf(certs.serverCertPem.data(), static_cast<int>(certs.serverCertPem.size()));
   X509* cert = PEM_read_bio_X509(certBio, nullptr, nullptr, nullptr);
   BIO_free(certBio);
-  BIO* keyBio = BIO_new_mem_buf(certs.serverKeyPem.data(), static_cast<int>(certs.serverKeyPem.size()));
+  BIO* keyBio =
+      BIO_new_mem_buf(certs.serverKeyPem.data(), static_cast<int>(certs.serverKeyPem.size()));
   EVP_PKEY* key = PEM_read_bio_PrivateKey(keyBio, nullptr, nullptr, nullptr);
   BIO_free(keyBio);
   if (!cert || !key || SSL_CTX_use_certificate(ctx, cert) != 1 ||
@@ -283,13 +293,12 @@ LoopbackServer::Step Ended(LoopbackServer::Ending ending) {
 
 }  // namespace
 
-LoopbackServer::Reply LoopbackServer::Response(int status, const std::string& body,
-                                               bool withLength, Ending ending) {
+LoopbackServer::Reply LoopbackServer::Response(int status, const std::string& body, bool withLength,
+                                               Ending ending) {
   return {Step::Send(ResponseHead(status, body.size(), withLength) + body), Ended(ending)};
 }
 
-LoopbackServer::Reply LoopbackServer::Response(int status,
-                                               std::shared_ptr<const std::string> body,
+LoopbackServer::Reply LoopbackServer::Response(int status, std::shared_ptr<const std::string> body,
                                                bool withLength, Ending ending) {
   const size_t size = body ? body->size() : 0;
   return {Step::Send(ResponseHead(status, size, withLength)), Step::Send(std::move(body)),
@@ -468,12 +477,27 @@ void LoopbackServer::Serve(int fd, uint64_t id) {
       for (const Step& step : ReplyFor(path)) {
         bool goOn = true;
         switch (step.kind) {
-          case Step::Kind::Send: goOn = c.SendRepeated(*step.bytes, step.length); break;
-          case Step::Kind::Pause: goOn = c.Pause(step.ms); break;
-          case Step::Kind::Hang: c.Hang(); goOn = false; break;
-          case Step::Kind::Close: goOn = false; break;
-          case Step::Kind::Reset: c.Reset(); goOn = false; break;
-          case Step::Kind::Linger: c.Linger(); goOn = false; break;
+          case Step::Kind::Send:
+            goOn = c.SendRepeated(*step.bytes, step.length);
+            break;
+          case Step::Kind::Pause:
+            goOn = c.Pause(step.ms);
+            break;
+          case Step::Kind::Hang:
+            c.Hang();
+            goOn = false;
+            break;
+          case Step::Kind::Close:
+            goOn = false;
+            break;
+          case Step::Kind::Reset:
+            c.Reset();
+            goOn = false;
+            break;
+          case Step::Kind::Linger:
+            c.Linger();
+            goOn = false;
+            break;
         }
         if (!goOn) break;
       }

@@ -140,14 +140,14 @@ class LoopbackServer {
   ssl_ctx_st* tls_ = nullptr;
 
   mutable std::mutex m_;
-  mutable std::condition_variable arrived_;   // notified with every request recorded
-  std::map<std::string, Reply> replies_;      // guarded by m_
-  Reply defaultReply_;                        // guarded by m_
-  std::vector<Arrival> arrivals_;             // guarded by m_
-  int connections_ = 0;                       // guarded by m_
-  int open_ = 0;                              // guarded by m_
-  std::map<uint64_t, std::thread> workers_;   // by connection number; guarded by m_
-  std::vector<uint64_t> finished_;            // workers done, not yet joined; guarded by m_
+  mutable std::condition_variable arrived_;  // notified with every request recorded
+  std::map<std::string, Reply> replies_;     // guarded by m_
+  Reply defaultReply_;                       // guarded by m_
+  std::vector<Arrival> arrivals_;            // guarded by m_
+  int connections_ = 0;                      // guarded by m_
+  int open_ = 0;                             // guarded by m_
+  std::map<uint64_t, std::thread> workers_;  // by connection number; guarded by m_
+  std::vector<uint64_t> finished_;           // workers done, not yet joined; guarded by m_
   std::thread acceptor_;
 };
 

@@ -21,7 +21,7 @@ class TestCertificates {
   std::string caCertPem;
   std::string serverCertPem;  // leaf certificate, signed by the authority
   std::string serverKeyPem;
-  std::string caCertFile;     // temporary file holding caCertPem
+  std::string caCertFile;  // temporary file holding caCertPem
 };
 
 }  // namespace testsupport

@@ -1,9 +1,10 @@
+#include "framework/classes/ClassRegistry.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Introspection.h"
 #include "framework/runtime/RuntimeException.h"
 
@@ -42,9 +43,12 @@ const fw::ClassRecord& Base::Lookup() {
     r.finaliser = [](fw::Object&) { Journal().push_back("Base.exit"); };
     fw::RuntimeNewVtable(r, {"Hello", "Shared"});
     r.eventHooks.push_back({"Open", "Hello", fw::HookTo(&Base::Hello)});
-    r.methods.push_back({"Hello", {}, "", fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}})});
-    r.methods.push_back({"Secret", {}, "", fw::RuntimeAllocateAttributeTable({{"__Scope", "Private"}})});
-    r.properties.push_back({"value", "Int32", fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}})});
+    r.methods.push_back(
+        {"Hello", {}, "", fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}})});
+    r.methods.push_back(
+        {"Secret", {}, "", fw::RuntimeAllocateAttributeTable({{"__Scope", "Private"}})});
+    r.properties.push_back(
+        {"value", "Int32", fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}})});
     r.attributes = fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}});
     return r;
   }();
@@ -62,10 +66,15 @@ const fw::ClassRecord& Derived::Lookup() {
     r.finaliser = [](fw::Object&) { Journal().push_back("Derived.exit"); };
     fw::RuntimeNewVtable(r, {"Hello2", "_Make"});
     r.eventHooks.push_back({"Close", "Hello2", fw::HookTo(&Derived::Hello2)});
-    r.methods.push_back({"Hello2", {"String"}, "Boolean",
+    r.methods.push_back({"Hello2",
+                         {"String"},
+                         "Boolean",
                          fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}})});
-    r.methods.push_back({"_Make", {}, "",
-                         fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}, {"Hidden", ""}})});
+    r.methods.push_back(
+        {"_Make",
+         {},
+         "",
+         fw::RuntimeAllocateAttributeTable({{"__Scope", "Public"}, {"Hidden", ""}})});
     r.properties.push_back({"name", "String", {}});
     return r;
   }();
@@ -81,8 +90,8 @@ TEST(ClassRecord, OperationTableHoldsTheSuperclassOperationsFirstThenItsOwn) {
 
 TEST(ClassRecord, FrameworkRecordsAreBuiltOnFirstUseAndKept) {
   const fw::ClassRecord& thread = fw::LookupClass("Thread");
-  EXPECT_EQ(thread.operations, (std::vector<std::string>{"Kill", "Resume", "Run", "Sleep", "Suspend",
-                                                        "__DependencyList"}));
+  EXPECT_EQ(thread.operations, (std::vector<std::string>{"Kill", "Resume", "Run", "Sleep",
+                                                         "Suspend", "__DependencyList"}));
   EXPECT_EQ(&fw::LookupClass("Thread"), &thread);
   EXPECT_EQ(fw::FindClass("Thread"), &thread);
 
@@ -90,7 +99,8 @@ TEST(ClassRecord, FrameworkRecordsAreBuiltOnFirstUseAndKept) {
   ASSERT_EQ(timer.interfaces.size(), 1u);
   EXPECT_EQ(timer.interfaces[0].name, "actionSource");
   EXPECT_EQ(timer.interfaces[0].operations,
-            (std::vector<std::string>{"addActionNotificationReceiver", "removeActionNotificationReceiver"}));
+            (std::vector<std::string>{"addActionNotificationReceiver",
+                                      "removeActionNotificationReceiver"}));
 
   EXPECT_TRUE(fw::LookupClass("TextField").IsA(fw::LookupClass("RectControl")));
   EXPECT_TRUE(fw::LookupClass("QuitMenuItem").IsA(fw::LookupClass("MenuItem")));

@@ -1,3 +1,5 @@
+#include "framework/classes/EventBinding.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -5,10 +7,9 @@
 
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Delegate.h"
-#include "framework/classes/EventBinding.h"
-#include "framework/ui/PaneChild.h"
 #include "framework/runtime/RuntimeException.h"
 #include "framework/runtime/Thread.h"
+#include "framework/ui/PaneChild.h"
 #include "tests/support/Waiting.h"
 
 namespace {
@@ -66,7 +67,8 @@ TEST(EventBinding, RunOfAThreadRunsTheBoundMethodOnTheThread) {
 TEST(EventBinding, AMemberThreadCastsToThreadAsAWindowsAccessorCastsIt) {
   auto t = std::make_shared<MemberThread>();
   fw::Ref<fw::Object> registered = t;  // what a window's registry gives back
-  fw::Ref<fw::Thread> asThread = fw::RuntimeCheckCast<fw::Thread>(registered, fw::LookupClass("Thread"));
+  fw::Ref<fw::Thread> asThread =
+      fw::RuntimeCheckCast<fw::Thread>(registered, fw::LookupClass("Thread"));
   EXPECT_EQ(asThread.get(), static_cast<fw::Thread*>(t.get()));
   EXPECT_EQ(fw::RuntimeCheckCast(registered, fw::LookupClass("Timer")), nullptr);
 }
@@ -74,8 +76,9 @@ TEST(EventBinding, AMemberThreadCastsToThreadAsAWindowsAccessorCastsIt) {
 TEST(EventBinding, UnknownEventsAndMismatchedHandlersRaise) {
   auto r = std::make_shared<Receiver>();
   auto t = std::make_shared<MemberThread>();
-  EXPECT_THROW(fw::RuntimeAddEventHandler(t, "Action", fw::RuntimeCreateDelegate(&Receiver::Run, r)),
-               fw::RuntimeException);
+  EXPECT_THROW(
+      fw::RuntimeAddEventHandler(t, "Action", fw::RuntimeCreateDelegate(&Receiver::Run, r)),
+      fw::RuntimeException);
   EXPECT_THROW(fw::RuntimeAddEventHandler(t, "Run", fw::RuntimeCreateDelegate(&Receiver::Down, r)),
                fw::RuntimeException);
   EXPECT_THROW(fw::RuntimeAddEventHandler(std::shared_ptr<fw::Thread>(), "Run", nullptr),

@@ -66,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"Int32 564", [](auto& w) { w.Int32("Width", 564); },
                      "Width " + Bytes({0x00, 0x00, 0x02, 0x34}), fw::LayoutType::Int32, 564, ""},
         EncodingCase{"Int32 smallest", [](auto& w) { w.Int32("Index", INT32_MIN); },
-                     "Index " + Bytes({0x80, 0x00, 0x00, 0x00}), fw::LayoutType::Int32, INT32_MIN, ""},
+                     "Index " + Bytes({0x80, 0x00, 0x00, 0x00}), fw::LayoutType::Int32, INT32_MIN,
+                     ""},
         EncodingCase{"Int32 -1", [](auto& w) { w.Int32("Left", -1); },
                      "Left " + Bytes({0xFF, 0xFF, 0xFF, 0xFF}), fw::LayoutType::Int32, -1, ""},
         EncodingCase{"Boolean True", [](auto& w) { w.Bool("Visible", true); },
@@ -79,10 +80,12 @@ INSTANTIATE_TEST_SUITE_P(
                      "BackColor " + Bytes({0x3C, 0x3C, 0x3C}), fw::LayoutType::Color, 0x3C3C3C, ""},
         EncodingCase{"String empty", [](auto& w) { w.String("HelpTag", ""); },
                      "HelpTag " + Bytes({0, 0, 0, 0}), fw::LayoutType::String, 0, ""},
-        EncodingCase{"String with a trailing blank", [](auto& w) { w.String("Text", "Pictures saved: "); },
+        EncodingCase{"String with a trailing blank",
+                     [](auto& w) { w.String("Text", "Pictures saved: "); },
                      "Text " + Bytes({0, 0, 0, 16}) + "Pictures saved: ", fw::LayoutType::String, 0,
                      "Pictures saved: "},
-        EncodingCase{"String holding a zero byte", [](auto& w) { w.String("Title", std::string("a\0b", 3)); },
+        EncodingCase{"String holding a zero byte",
+                     [](auto& w) { w.String("Title", std::string("a\0b", 3)); },
                      "Title " + Bytes({0, 0, 0, 3, 'a', 0, 'b'}), fw::LayoutType::String, 0,
                      std::string("a\0b", 3)}));
 
@@ -137,19 +140,20 @@ TEST_P(LayoutReaderFault, RaisesRuntimeException) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, LayoutReaderFault,
-    ::testing::Values(
-        BadTableCase{"unknown name", "Colour " + Bytes({1, 2, 3})},
-        BadTableCase{"name in another case", "width " + Bytes({0, 0, 2, 0x34})},
-        BadTableCase{"name without its space", "Width"},
-        BadTableCase{"Int32 cut off", "Width " + Bytes({0, 0, 2})},
-        BadTableCase{"Boolean missing", "Visible "},
-        BadTableCase{"Boolean neither 00 nor 01", "Visible " + Bytes({2})},
-        BadTableCase{"Color cut off", "TextColor " + Bytes({0xFF, 0x52})},
-        BadTableCase{"String length cut off", "Text " + Bytes({0, 0, 0})},
-        BadTableCase{"String shorter than its length", "Text " + Bytes({0, 0, 0, 5}) + "abc"},
-        BadTableCase{"String length beyond the table", "Text " + Bytes({0xFF, 0xFF, 0xFF, 0xFF}) + "abc"},
-        BadTableCase{"good entry then a cut one",
-                     "Visible " + Bytes({1}) + "Height " + Bytes({0, 0})}));
+    ::testing::Values(BadTableCase{"unknown name", "Colour " + Bytes({1, 2, 3})},
+                      BadTableCase{"name in another case", "width " + Bytes({0, 0, 2, 0x34})},
+                      BadTableCase{"name without its space", "Width"},
+                      BadTableCase{"Int32 cut off", "Width " + Bytes({0, 0, 2})},
+                      BadTableCase{"Boolean missing", "Visible "},
+                      BadTableCase{"Boolean neither 00 nor 01", "Visible " + Bytes({2})},
+                      BadTableCase{"Color cut off", "TextColor " + Bytes({0xFF, 0x52})},
+                      BadTableCase{"String length cut off", "Text " + Bytes({0, 0, 0})},
+                      BadTableCase{"String shorter than its length",
+                                   "Text " + Bytes({0, 0, 0, 5}) + "abc"},
+                      BadTableCase{"String length beyond the table",
+                                   "Text " + Bytes({0xFF, 0xFF, 0xFF, 0xFF}) + "abc"},
+                      BadTableCase{"good entry then a cut one",
+                                   "Visible " + Bytes({1}) + "Height " + Bytes({0, 0})}));
 
 TEST(LayoutTable, WriterRefusesUnknownNamesAndWrongTypes) {
   fw::LayoutTableWriter w;

@@ -31,10 +31,12 @@ class FileWriteQueueTest : public ::testing::Test {
 
 TEST_F(FileWriteQueueTest, WritesEveryFileWholeInTurn) {
   fw::FileWriteQueue q(2);
-  for (int i = 0; i < 20; ++i) q.Submit(Item("f" + std::to_string(i)), std::string(10000 + i, char('a' + i)));
+  for (int i = 0; i < 20; ++i)
+    q.Submit(Item("f" + std::to_string(i)), std::string(10000 + i, char('a' + i)));
   q.WaitAll();
   EXPECT_TRUE(q.HasRoom());
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(Read("f" + std::to_string(i)), std::string(10000 + i, char('a' + i)));
+  for (int i = 0; i < 20; ++i)
+    EXPECT_EQ(Read("f" + std::to_string(i)), std::string(10000 + i, char('a' + i)));
   EXPECT_EQ(std::distance(stdfs::directory_iterator(dir_), {}), 20);  // no temporary file left
 }
 

@@ -16,9 +16,9 @@
 #include <optional>
 #include <sstream>
 
-#include "framework/picture/Picture.h"
 #include "framework/files/SpecialFolder.h"
 #include "framework/picture/OpenAsPicture.h"
+#include "framework/picture/Picture.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -78,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ChildCase{"/", false}, ChildCase{"a/b", false}, ChildCase{"../etc", false},
                       ChildCase{"x/", false}, ChildCase{std::string("a\0b", 3), false},
                       ChildCase{"pic-1.jpg", true}, ChildCase{".hidden", true},
-                      ChildCase{"...", true}, ChildCase{"..x", true},
-                      ChildCase{"with space", true}, ChildCase{"Bilder \xC3\xA4", true}));
+                      ChildCase{"...", true}, ChildCase{"..x", true}, ChildCase{"with space", true},
+                      ChildCase{"Bilder \xC3\xA4", true}));
 
 struct PathCase {
   std::string given, path, name, parent;  // parent "" = Nil
@@ -257,7 +257,8 @@ struct DesktopCase {
 };
 void PrintTo(const DesktopCase& c, std::ostream* os) { *os << c.name; }
 
-class SpecialFolderDesktop : public InTempFolder, public ::testing::WithParamInterface<DesktopCase> {
+class SpecialFolderDesktop : public InTempFolder,
+                             public ::testing::WithParamInterface<DesktopCase> {
  protected:
   void SetUp() override {
     InTempFolder::SetUp();
@@ -272,8 +273,10 @@ class SpecialFolderDesktop : public InTempFolder, public ::testing::WithParamInt
   }
   void TearDown() override {
     for (const auto& [name, value] : saved_) {
-      if (value) setenv(name.c_str(), value->c_str(), 1);
-      else unsetenv(name.c_str());
+      if (value)
+        setenv(name.c_str(), value->c_str(), 1);
+      else
+        unsetenv(name.c_str());
     }
     fw::SpecialFolder::SetDesktopForTests("");
     InTempFolder::TearDown();
@@ -289,8 +292,8 @@ TEST_P(SpecialFolderDesktop, IsFoundAndMade) {
     return s;
   };
   if (!c.userDirs.empty()) std::ofstream(home_ / "cfg" / "user-dirs.dirs") << fill(c.userDirs);
-  const std::string expected = c.expected.rfind("@TMP@", 0) == 0 ? fill(c.expected)
-                                                                : (home_ / c.expected).string();
+  const std::string expected =
+      c.expected.rfind("@TMP@", 0) == 0 ? fill(c.expected) : (home_ / c.expected).string();
   auto desktop = fw::SpecialFolder::Desktop();
   ASSERT_TRUE(desktop);
   EXPECT_EQ(desktop->NativePath(), expected);

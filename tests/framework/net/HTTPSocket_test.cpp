@@ -13,11 +13,11 @@
 #include <memory>
 #include <ostream>
 
-#include "framework/runtime/Clock.h"
 #include "framework/net/NameResolver.h"
 #include "framework/net/TCPSocket.h"
-#include "framework/runtime/Thread.h"
 #include "framework/net/TlsContext.h"
+#include "framework/runtime/Clock.h"
+#include "framework/runtime/Thread.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TestCertificates.h"
 #include "tests/support/Waiting.h"
@@ -29,7 +29,9 @@ using testsupport::WaitUntil;
 using Step = LoopbackServer::Step;
 
 // Lets other threads run for ms of real time.
-void RealPause(int ms) { WaitUntil([] { return false; }, ms); }
+void RealPause(int ms) {
+  WaitUntil([] { return false; }, ms);
+}
 
 std::string WithPort(std::string text, int port) {
   const std::string mark = "{port}";
@@ -77,7 +79,9 @@ struct BackgroundGet {
     thread->Run();
   }
   ~BackgroundGet() { thread->Kill(); }
-  bool Done(int withinMs) { return WaitUntil([this] { return done.load(); }, withinMs); }
+  bool Done(int withinMs) {
+    return WaitUntil([this] { return done.load(); }, withinMs);
+  }
 
   std::shared_ptr<fw::Thread> thread;
   std::string body;
@@ -159,8 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"only the first :// counts, other schemes go plain",
                     "ftp://myblog.tumblr.com:{port}/x://y", "/x://y", "myblog.tumblr.com:{port}",
                     "myblog.tumblr.com"},
-        AddressCase{"scheme and host in upper case", "HTTP://MyBlog.Tumblr.com:{port}",
-                    "/", "MyBlog.Tumblr.com:{port}", "MyBlog.Tumblr.com"}));
+        AddressCase{"scheme and host in upper case", "HTTP://MyBlog.Tumblr.com:{port}", "/",
+                    "MyBlog.Tumblr.com:{port}", "MyBlog.Tumblr.com"}));
 
 TEST_F(HTTPSocketTest, RequestHeadersKeepTheirOrderAndHostIsReplacedOnTheNextRequest) {
   fw::HTTPSocket fresh;
@@ -177,7 +181,8 @@ TEST_F(HTTPSocketTest, RequestHeadersKeepTheirOrderAndHostIsReplacedOnTheNextReq
   EXPECT_EQ(server.Requests(),
             (std::vector<std::string>{
                 "GET /one HTTP/1.0\r\nAccept: */*\r\nAccept-Language: en\r\nX-Extra: 1\r\n"
-                "Host: a.example:" + port + "\r\n\r\n",
+                "Host: a.example:" +
+                    port + "\r\n\r\n",
                 "GET /two HTTP/1.0\r\nAccept: */*\r\nX-Extra: 1\r\nHost: b.example:" + port +
                     "\r\n\r\n"}));
 }
@@ -221,65 +226,91 @@ INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketResponseTest,
     ::testing::Values(
         ResponseCase{"Content-Length ends it without the close",
-                     {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhel"), Step::Pause(30),
-                      Step::Send("lo"), Step::Hang()},
-                     "hello", 200, "Content-Length", "5"},
-        ResponseCase{"bytes past Content-Length are not body",
-                     {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nhello"), Step::Hang()},
-                     "hel", 200},
+                     {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhel"),
+                      Step::Pause(30), Step::Send("lo"), Step::Hang()},
+                     "hello",
+                     200,
+                     "Content-Length",
+                     "5"},
+        ResponseCase{
+            "bytes past Content-Length are not body",
+            {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nhello"), Step::Hang()},
+            "hel",
+            200},
         ResponseCase{"header names in any case",
                      {Step::Send("HTTP/1.0 200 OK\r\ncontent-LENGTH:  2\r\n\r\nok"), Step::Hang()},
-                     "ok", 200, "Content-Length", "2"},
+                     "ok",
+                     200,
+                     "Content-Length",
+                     "2"},
         ResponseCase{"close ends a body without length",
                      {Step::Send("HTTP/1.0 200 OK\r\n\r\nhello"), Step::Pause(30),
                       Step::Send(" world"), Step::Close()},
-                     "hello world", 200},
+                     "hello world",
+                     200},
         ResponseCase{"Content-Length 0 waits for the close",
                      {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"), Step::Pause(30),
                       Step::Send("late"), Step::Close()},
-                     "late", 200},
+                     "late",
+                     200},
         ResponseCase{"no body", LoopbackServer::Response(200, "", false), "", 200},
         ResponseCase{"closed inside the header block",
-                     {Step::Send("HTTP/1.0 200 OK\r\nX: y"), Step::Close()}, "", 0},
+                     {Step::Send("HTTP/1.0 200 OK\r\nX: y"), Step::Close()},
+                     "",
+                     0},
         ResponseCase{"401 reads to the close despite Content-Length",
                      {Step::Send("HTTP/1.0 401 Unauthorized\r\nContent-Length: 2\r\n\r\nno"),
                       Step::Pause(30), Step::Send(" entry"), Step::Close()},
-                     "no entry", 401},
+                     "no entry",
+                     401},
         ResponseCase{"407 likewise",
                      {Step::Send("HTTP/1.0 407 Proxy Authentication Required\r\nContent-Length: 1"
                                  "\r\n\r\nx"),
                       Step::Pause(30), Step::Send("yz"), Step::Close()},
-                     "xyz", 407},
+                     "xyz",
+                     407},
         ResponseCase{"404 body handed on", LoopbackServer::Response(404, "<p>gone</p>"),
                      "<p>gone</p>", 404},
         ResponseCase{"301 body handed on, not followed",
                      {Step::Send("HTTP/1.0 301 Moved Permanently\r\nLocation: "
                                  "http://elsewhere.example/\r\nContent-Length: 5\r\n\r\nmoved"),
                       Step::Hang()},
-                     "moved", 301, "Location", "http://elsewhere.example/"},
+                     "moved",
+                     301,
+                     "Location",
+                     "http://elsewhere.example/"},
         ResponseCase{"LF line ends",
-                     {Step::Send("HTTP/1.0 200 OK\nContent-Length: 2\n\nok"), Step::Hang()}, "ok",
+                     {Step::Send("HTTP/1.0 200 OK\nContent-Length: 2\n\nok"), Step::Hang()},
+                     "ok",
                      200},
         ResponseCase{"CR line ends",
-                     {Step::Send("HTTP/1.0 200 OK\rContent-Length: 2\r\rok"), Step::Hang()}, "ok",
+                     {Step::Send("HTTP/1.0 200 OK\rContent-Length: 2\r\rok"), Step::Hang()},
+                     "ok",
                      200},
         ResponseCase{"LF LF ends a block of CR LF lines",
                      {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 2\n\nok"), Step::Hang()},
-                     "ok", 200},
+                     "ok",
+                     200},
         ResponseCase{"double line end split over two sends",
                      {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r"), Step::Pause(30),
                       Step::Send("\nbody"), Step::Hang()},
-                     "body", 200},
+                     "body",
+                     200},
         ResponseCase{"folded lines join with one space",
                      {Step::Send("HTTP/1.0 200 OK\r\nX-Long: a\r\n  b\r\n\tc\r\nContent-Length: 2"
                                  "\r\n\r\nok"),
                       Step::Hang()},
-                     "ok", 200, "X-Long", "a b c"},
+                     "ok",
+                     200,
+                     "X-Long",
+                     "a b c"},
         ResponseCase{"body bytes are not decoded",
                      {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 9\r\n"
-                                 "Transfer-Encoding: chunked\r\n\r\n" + kRawBody),
+                                 "Transfer-Encoding: chunked\r\n\r\n" +
+                                 kRawBody),
                       Step::Hang()},
-                     kRawBody, 200}));
+                     kRawBody,
+                     200}));
 
 // --- Time-out -----------------------------------------------------------------
 
@@ -318,8 +349,8 @@ TEST_P(HTTPSocketLateBytesTest, OnlyBodyBytesMoveTheDeadline) {
   ASSERT_TRUE(server.WaitForRequests(1));
   RealPause(100);
   clock->Advance(20000);
-  RealPause(700);          // the late bytes arrive at 20 s
-  clock->Advance(10017);   // past the first deadline
+  RealPause(700);         // the late bytes arrive at 20 s
+  clock->Advance(10017);  // past the first deadline
   if (c.restarts) {
     EXPECT_FALSE(get.Done(200));
     clock->Advance(20000);  // past 20 s + 30 s
@@ -331,10 +362,9 @@ TEST_P(HTTPSocketLateBytesTest, OnlyBodyBytesMoveTheDeadline) {
 
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketLateBytesTest,
-    ::testing::Values(LateBytesCase{"body bytes restart it", "HTTP/1.0 200 OK\r\n\r\na", "b", true,
-                                    "ab"},
-                      LateBytesCase{"header bytes do not", "HTTP/1.0 200 OK\r\n", "X-Late: 1\r\n",
-                                    false, ""}));
+    ::testing::Values(
+        LateBytesCase{"body bytes restart it", "HTTP/1.0 200 OK\r\n\r\na", "b", true, "ab"},
+        LateBytesCase{"header bytes do not", "HTTP/1.0 200 OK\r\n", "X-Late: 1\r\n", false, ""}));
 
 TEST_F(HTTPSocketTest, WithoutTimeOutAStalledRequestWaitsUntilItsThreadIsKilled) {
   auto clock = UseManualClock();
@@ -380,15 +410,14 @@ TEST_P(HTTPSocketNoConnectionTest, GivesNothingAndNotTheEarlierBody) {
 
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketNoConnectionTest,
-    ::testing::Values(
-        NoConnectionCase{"refused", "http://127.0.0.1:{port}/x.jpg",
-                         fw::HTTPError{ECONNREFUSED}},
-        NoConnectionCase{"name does not resolve", "http://nowhere.example/x.jpg",
-                         fw::HTTPError::NameNotResolved},
-        NoConnectionCase{"relative address: empty host", "/media/x.jpg",
-                         fw::HTTPError::NameNotResolved},
-        NoConnectionCase{"port out of range", "http://myblog.tumblr.com:70000/x.jpg",
-                         fw::HTTPError::InvalidPort}));
+    ::testing::Values(NoConnectionCase{"refused", "http://127.0.0.1:{port}/x.jpg",
+                                       fw::HTTPError{ECONNREFUSED}},
+                      NoConnectionCase{"name does not resolve", "http://nowhere.example/x.jpg",
+                                       fw::HTTPError::NameNotResolved},
+                      NoConnectionCase{"relative address: empty host", "/media/x.jpg",
+                                       fw::HTTPError::NameNotResolved},
+                      NoConnectionCase{"port out of range", "http://myblog.tumblr.com:70000/x.jpg",
+                                       fw::HTTPError::InvalidPort}));
 
 // --- TLS ----------------------------------------------------------------------
 
@@ -476,16 +505,16 @@ TEST_P(HTTPSocketBodySizeTest, TakesTheWholeBodyUpToTheCap) {
 constexpr size_t kSmallCap = 64 * 1024;
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketBodySizeTest,
-    ::testing::Values(
-        BodySizeCase{"close-delimited body past the cap", kSmallCap, false, 1 << 20, kSmallCap,
-                     fw::HTTPError::BodyTooLarge},
-        BodySizeCase{"announced body past the cap", kSmallCap, true, 1 << 20, kSmallCap,
-                     fw::HTTPError::BodyTooLarge},
-        BodySizeCase{"announced body of exactly the cap", kSmallCap, true, kSmallCap, kSmallCap,
-                     fw::HTTPError::None},
-        BodySizeCase{"large close-delimited body, many buffer growths", 0, false, 5 << 20, 5 << 20,
-                     fw::HTTPError::None},
-        BodySizeCase{"large announced body", 0, true, 5 << 20, 5 << 20, fw::HTTPError::None}));
+    ::testing::Values(BodySizeCase{"close-delimited body past the cap", kSmallCap, false, 1 << 20,
+                                   kSmallCap, fw::HTTPError::BodyTooLarge},
+                      BodySizeCase{"announced body past the cap", kSmallCap, true, 1 << 20,
+                                   kSmallCap, fw::HTTPError::BodyTooLarge},
+                      BodySizeCase{"announced body of exactly the cap", kSmallCap, true, kSmallCap,
+                                   kSmallCap, fw::HTTPError::None},
+                      BodySizeCase{"large close-delimited body, many buffer growths", 0, false,
+                                   5 << 20, 5 << 20, fw::HTTPError::None},
+                      BodySizeCase{"large announced body", 0, true, 5 << 20, 5 << 20,
+                                   fw::HTTPError::None}));
 
 }  // namespace
 
@@ -528,7 +557,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ControlByteCase{"CR LF in the path",
                         "http://127.0.0.1:{port}/p/ok/small.jpg\r\nX-Injected:yes\r\nX-Pad:.jpg"},
-        ControlByteCase{"CR LF in the host part", "http://127.0.0.1:{port}\r\nX-Host-Injected:1/a.jpg"},
+        ControlByteCase{"CR LF in the host part",
+                        "http://127.0.0.1:{port}\r\nX-Host-Injected:1/a.jpg"},
         ControlByteCase{"LF alone in the path", "http://127.0.0.1:{port}/a\nb.jpg"},
         ControlByteCase{"NUL in the path", std::string("http://127.0.0.1:{port}/a\0b.jpg", 31)},
         ControlByteCase{"tab in the host", "http://127.0.0.1\t:{port}/a.jpg"},
@@ -540,8 +570,7 @@ TEST_F(HTTPSocketTest, SpacesAndHighBytesAreStillSentAsWritten) {
   const std::string path = "/a b/\x80\xff\xc3\xa9~.jpg";
   EXPECT_EQ(http.Get(server.Url(path), 5), "ok");
   ASSERT_EQ(server.Requests().size(), 1u);
-  EXPECT_EQ(server.Requests()[0],
-            RequestBytes(path, "127.0.0.1:" + std::to_string(server.Port())));
+  EXPECT_EQ(server.Requests()[0], RequestBytes(path, "127.0.0.1:" + std::to_string(server.Port())));
 }
 
 // --- Servers that misbehave ---------------------------------------------------
@@ -549,7 +578,7 @@ TEST_F(HTTPSocketTest, SpacesAndHighBytesAreStillSentAsWritten) {
 struct HostileCase {
   const char* name;
   std::function<LoopbackServer::Reply()> reply;  // made when the test runs
-  size_t bodySize;   // of the result
+  size_t bodySize;                               // of the result
   fw::HTTPError error;
 };
 void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }

@@ -1,12 +1,11 @@
 // Text drawing needs the window system's fonts, hence a ui test.
-#include "framework/picture/Graphics.h"
-
 #include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QImage>
 #include <atomic>
 
+#include "framework/picture/Graphics.h"
 #include "framework/picture/MemoryBlock.h"
 #include "framework/picture/Picture.h"
 #include "framework/runtime/Thread.h"
@@ -99,8 +98,8 @@ TEST(GraphicsText, SitsOnTheBaselineRightOfThePoint) {
   const QRect box = Ink(White(), Drawn("HHHH"));
   ASSERT_FALSE(box.isEmpty());
   EXPECT_GE(box.left(), 4);
-  EXPECT_LE(box.bottom(), 20);       // no descenders: nothing below the baseline
-  EXPECT_GE(box.top(), 20 - 16);     // capitals are shorter than the size
+  EXPECT_LE(box.bottom(), 20);    // no descenders: nothing below the baseline
+  EXPECT_GE(box.top(), 20 - 16);  // capitals are shorter than the size
   EXPECT_GE(box.height(), 8);
 }
 
@@ -114,7 +113,8 @@ TEST(GraphicsText, DrawsInTheForeColor) {
 
 TEST(GraphicsText, BoldInksMore) {
   const int bold = InkCount(White(), Drawn("Hamburg"));
-  const int plain = InkCount(White(), Drawn("Hamburg", 0, [](fw::Graphics& g) { g.SetBold(false); }));
+  const int plain =
+      InkCount(White(), Drawn("Hamburg", 0, [](fw::Graphics& g) { g.SetBold(false); }));
   EXPECT_GT(bold, plain);
 }
 

@@ -72,7 +72,10 @@ std::string WithJpegSize(std::string jpeg, int w, int h) {
 std::string Gif(const QImage& img, bool trailer = true) {
   const int w = img.width(), h = img.height();
   std::string g = "GIF89a";
-  auto put16 = [&](int v) { g += char(v & 0xFF); g += char(v >> 8); };
+  auto put16 = [&](int v) {
+    g += char(v & 0xFF);
+    g += char(v >> 8);
+  };
   put16(w);
   put16(h);
   g += char(0xF7);  // a global table of 256 entries
@@ -210,7 +213,8 @@ std::vector<BadData> BadDataCases() {
 INSTANTIATE_TEST_SUITE_P(Cases, PictureUndecodable, ::testing::ValuesIn(BadDataCases()),
                          [](const auto& info) {
                            std::string n = info.param.name;
-                           for (char& c : n) if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           for (char& c : n)
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
                            return n;
                          });
 
@@ -257,15 +261,17 @@ std::vector<WholeData> WholeDataCases() {
       {"jpeg with stray bytes between segments", stray, jpeg},
       {"progressive jpeg without its end marker", prog.substr(0, prog.size() - 2), prog},
       {"gif without its trailer", Gif(PhotoLike(60, 40), false), gif},
-      {"png without its closing checksum", Encoded(PhotoLike(50, 30), "png").substr(
-           0, Encoded(PhotoLike(50, 30), "png").size() - 4), Encoded(PhotoLike(50, 30), "png")},
+      {"png without its closing checksum",
+       Encoded(PhotoLike(50, 30), "png").substr(0, Encoded(PhotoLike(50, 30), "png").size() - 4),
+       Encoded(PhotoLike(50, 30), "png")},
   };
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PictureWhole, ::testing::ValuesIn(WholeDataCases()),
                          [](const auto& info) {
                            std::string n = info.param.name;
-                           for (char& c : n) if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           for (char& c : n)
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
                            return n;
                          });
 
@@ -423,14 +429,14 @@ TEST(PictureMask, TransparencyOfADecodedPictureBecomesItsMask) {
 // with no pale rim at its soft edges.
 TEST(PictureMask, DrawnIntoItsOwnMaskAPictureWithTransparencyKeepsIt) {
   QImage img(6, 1, QImage::Format_ARGB32);
-  const QRgb pixels[6] = {qRgba(0, 0, 0, 0),       qRgba(27, 99, 213, 40), qRgba(27, 99, 213, 128),
-                          qRgba(27, 99, 213, 230), qRgba(27, 99, 213, 255), qRgba(250, 250, 250, 255)};
+  const QRgb pixels[6] = {qRgba(0, 0, 0, 0),       qRgba(27, 99, 213, 40),
+                          qRgba(27, 99, 213, 128), qRgba(27, 99, 213, 230),
+                          qRgba(27, 99, 213, 255), qRgba(250, 250, 250, 255)};
   for (int x = 0; x < 6; ++x) img.setPixel(x, 0, pixels[x]);
   auto pic = fw::Picture::FromData(fw::MemoryBlock(Encoded(img, "png")));
   ASSERT_TRUE(pic);
   const QImage before = pic->Mask(false)->Image();
-  for (int i = 0; i < 2; ++i)
-    pic->Mask(true)->Graphics()->DrawPicture(pic, 0, 0);
+  for (int i = 0; i < 2; ++i) pic->Mask(true)->Graphics()->DrawPicture(pic, 0, 0);
   EXPECT_EQ(pic->Mask(false)->Image(), before);
 
   QImage shown(6, 1, QImage::Format_RGB32), expected(6, 1, QImage::Format_RGB32);
@@ -468,8 +474,8 @@ TEST(PictureMask, APictureWithTransparencyDrawsItsShapeIntoAMask) {
 struct DrawCase {
   std::string name;
   int x, y, w, h, sx, sy, sw, sh;
-  QPoint probe;     // a destination pixel
-  QRgb expected;    // its colour afterwards
+  QPoint probe;   // a destination pixel
+  QRgb expected;  // its colour afterwards
 };
 void PrintTo(const DrawCase& c, std::ostream* os) { *os << c.name; }
 
@@ -480,8 +486,9 @@ TEST_P(PictureDrawPicture, PlacesTheSourcePart) {
   QImage& s = src->MutableImage();
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x)
-      s.setPixel(x, y, x < 4 ? (y < 4 ? qRgb(255, 0, 0) : qRgb(0, 255, 0))
-                             : (y < 4 ? qRgb(0, 0, 255) : qRgb(255, 255, 0)));
+      s.setPixel(x, y,
+                 x < 4 ? (y < 4 ? qRgb(255, 0, 0) : qRgb(0, 255, 0))
+                       : (y < 4 ? qRgb(0, 0, 255) : qRgb(255, 255, 0)));
   fw::Picture dest(20, 20);
   const DrawCase& c = GetParam();
   dest.Graphics()->DrawPicture(src, c.x, c.y, c.w, c.h, c.sx, c.sy, c.sw, c.sh);
@@ -492,14 +499,40 @@ constexpr int kN = fw::Graphics::kNotGiven;
 INSTANTIATE_TEST_SUITE_P(
     Cases, PictureDrawPicture,
     ::testing::Values(
-        DrawCase{"whole_at_own_size_last_pixel", 2, 3, kN, kN, kN, kN, kN, kN, {9, 10},
+        DrawCase{"whole_at_own_size_last_pixel",
+                 2,
+                 3,
+                 kN,
+                 kN,
+                 kN,
+                 kN,
+                 kN,
+                 kN,
+                 {9, 10},
                  qRgb(255, 255, 0)},
-        DrawCase{"whole_at_own_size_ends_there", 2, 3, kN, kN, kN, kN, kN, kN, {10, 11},
+        DrawCase{"whole_at_own_size_ends_there",
+                 2,
+                 3,
+                 kN,
+                 kN,
+                 kN,
+                 kN,
+                 kN,
+                 kN,
+                 {10, 11},
                  qRgb(255, 255, 255)},
         DrawCase{"part_at_its_own_size", 0, 0, kN, kN, 4, 0, 4, 4, {3, 3}, qRgb(0, 0, 255)},
-        DrawCase{"part_ends_at_its_size", 0, 0, kN, kN, 4, 0, 4, 4, {4, 0},
-                 qRgb(255, 255, 255)},
-        DrawCase{"rest_of_picture_from_source_point", 0, 0, kN, kN, 4, 4, kN, kN, {3, 3},
+        DrawCase{"part_ends_at_its_size", 0, 0, kN, kN, 4, 0, 4, 4, {4, 0}, qRgb(255, 255, 255)},
+        DrawCase{"rest_of_picture_from_source_point",
+                 0,
+                 0,
+                 kN,
+                 kN,
+                 4,
+                 4,
+                 kN,
+                 kN,
+                 {3, 3},
                  qRgb(255, 255, 0)},
         DrawCase{"part_scaled_up", 0, 0, 16, 16, 0, 4, 4, 4, {15, 15}, qRgb(0, 255, 0)}),
     [](const auto& info) { return info.param.name; });

@@ -1,10 +1,11 @@
+#include "framework/runtime/ExceptionDescription.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <stdexcept>
 #include <string>
 
-#include "framework/runtime/ExceptionDescription.h"
 #include "framework/runtime/NilObjectException.h"
 #include "framework/runtime/RuntimeException.h"
 #include "framework/runtime/UnhandledException.h"
@@ -43,15 +44,16 @@ TEST_P(ExceptionDescriptionOf, GivesClassMessageNumberAndOneLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ExceptionDescriptionOf,
-    ::testing::Values(
-        DescribeCase{"runtime exception with a number",
-                     [] { throw fw::RuntimeException("socket closed", 102); }, "RuntimeException",
-                     "socket closed", 102, "RuntimeException: socket closed"},
-        DescribeCase{"runtime exception without a message", [] { throw fw::NilObjectException(); },
-                     "NilObjectException", "", 0, "NilObjectException"},
-        DescribeCase{"standard exception", [] { throw std::logic_error("broken"); }, "std::exception",
-                     "broken", 0, "std::exception: broken"},
-        DescribeCase{"anything else", [] { throw 42; }, "unknown exception", "", 0,
-                     "unknown exception"}));
+    ::testing::Values(DescribeCase{"runtime exception with a number",
+                                   [] { throw fw::RuntimeException("socket closed", 102); },
+                                   "RuntimeException", "socket closed", 102,
+                                   "RuntimeException: socket closed"},
+                      DescribeCase{"runtime exception without a message",
+                                   [] { throw fw::NilObjectException(); }, "NilObjectException", "",
+                                   0, "NilObjectException"},
+                      DescribeCase{"standard exception", [] { throw std::logic_error("broken"); },
+                                   "std::exception", "broken", 0, "std::exception: broken"},
+                      DescribeCase{"anything else", [] { throw 42; }, "unknown exception", "", 0,
+                                   "unknown exception"}));
 
 }  // namespace

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "framework/runtime/OutOfBoundsException.h"
-#include "framework/text/PcrePattern.h"
 #include "framework/runtime/PluginEntryPoints.h"
-#include "framework/text/InitPluginEntrypoints.h"
 #include "framework/runtime/RuntimeException.h"
+#include "framework/text/InitPluginEntrypoints.h"
+#include "framework/text/PcrePattern.h"
 
 namespace {
 

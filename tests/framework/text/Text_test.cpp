@@ -34,8 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
     Text, SplitTest,
     ::testing::Values(SplitCase{"http://a.tumblr.com/x", "/", {"http:", "", "a.tumblr.com", "x"}},
                       SplitCase{"", ".", {""}}, SplitCase{".", ".", {"", ""}},
-                      SplitCase{"a..b.", ".", {"a", "", "b", ""}},
-                      SplitCase{"abc", "", {"abc"}}, SplitCase{"a::b", "::", {"a", "b"}}));
+                      SplitCase{"a..b.", ".", {"a", "", "b", ""}}, SplitCase{"abc", "", {"abc"}},
+                      SplitCase{"a::b", "::", {"a", "b"}}));
 
 TEST(Text, UboundAndAt) {
   fw::StringArray empty;
@@ -77,15 +77,16 @@ TEST_P(ValTest, ReadsTheLeadingNumber) {
     EXPECT_DOUBLE_EQ(v, GetParam().value);
   EXPECT_EQ(fw::DoubleToInt32(v), GetParam().asInt32);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Text, ValTest,
-    ::testing::Values(ValCase{"", 0, 0}, ValCase{"abc", 0, 0}, ValCase{"12abc", 12, 12},
-                      ValCase{"1e3", 1000, 1000}, ValCase{"1e", 1, 1}, ValCase{"  -5", -5, -5},
-                      ValCase{"+4", 4, 4}, ValCase{"3.9", 3.9, 3}, ValCase{"-3.9", -3.9, -3},
-                      ValCase{".5", 0.5, 0}, ValCase{"-", 0, 0},
-                      ValCase{"99999999999", 99999999999.0, 2147483647},
-                      ValCase{"-99999999999", -99999999999.0, -2147483647 - 1},
-                      ValCase{"1e999", HUGE_VAL, 2147483647}));
+INSTANTIATE_TEST_SUITE_P(Text, ValTest,
+                         ::testing::Values(ValCase{"", 0, 0}, ValCase{"abc", 0, 0},
+                                           ValCase{"12abc", 12, 12}, ValCase{"1e3", 1000, 1000},
+                                           ValCase{"1e", 1, 1}, ValCase{"  -5", -5, -5},
+                                           ValCase{"+4", 4, 4}, ValCase{"3.9", 3.9, 3},
+                                           ValCase{"-3.9", -3.9, -3}, ValCase{".5", 0.5, 0},
+                                           ValCase{"-", 0, 0},
+                                           ValCase{"99999999999", 99999999999.0, 2147483647},
+                                           ValCase{"-99999999999", -99999999999.0, -2147483647 - 1},
+                                           ValCase{"1e999", HUGE_VAL, 2147483647}));
 
 TEST(Text, EqualityIgnoresAsciiCaseOnly) {
   EXPECT_TRUE(fw::StrEq("JPG", "jpg"));

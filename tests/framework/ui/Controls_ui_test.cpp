@@ -12,21 +12,21 @@
 #include <string>
 #include <vector>
 
-#include "framework/ui/Canvas.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/EventBinding.h"
-#include "framework/ui/Label.h"
 #include "framework/classes/LayoutTableWriter.h"
-#include "framework/runtime/MainThreadRule.h"
-#include "framework/ui/MsgBox.h"
 #include "framework/picture/Picture.h"
+#include "framework/runtime/MainThreadRule.h"
+#include "framework/runtime/Thread.h"
+#include "framework/runtime/ThreadAccessingUIException.h"
+#include "framework/runtime/UnhandledException.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/Label.h"
+#include "framework/ui/MsgBox.h"
 #include "framework/ui/ProgressWheel.h"
 #include "framework/ui/PushButton.h"
 #include "framework/ui/ShowURL.h"
 #include "framework/ui/TextField.h"
-#include "framework/runtime/Thread.h"
-#include "framework/runtime/ThreadAccessingUIException.h"
-#include "framework/runtime/UnhandledException.h"
 #include "framework/ui/Window.h"
 #include "tests/support/Waiting.h"
 #include "tests/support/WorkerAttempts.h"
@@ -54,7 +54,6 @@ class ControlsTest : public ::testing::Test {
     fw::SetShowURLHandler(nullptr);
   }
 
-
  public:
   // A control of kind T in the window, with table applied.
   template <class T>
@@ -80,7 +79,8 @@ class ControlsTest : public ::testing::Test {
 
 struct TableCase {
   const char* what;
-  std::function<fw::Ref<fw::RectControl>(ControlsTest&)> make;  // makes the control and applies a table
+  std::function<fw::Ref<fw::RectControl>(ControlsTest&)>
+      make;  // makes the control and applies a table
   std::function<void(fw::RectControl&)> check;
 };
 
@@ -113,107 +113,114 @@ fw::LayoutTableWriter Common(const std::string& name, bool visible = true, bool 
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ControlTables,
-    ::testing::Values(
-        TableCase{"RectControl values on a text field",
-                  [](ControlsTest& t) { return t.Make<fw::TextField>("F", Common("F", true, false)); },
-                  [](fw::RectControl& c) {
-                    EXPECT_EQ(c.Widget()->geometry(), QRect(20, 30, 120, 22));
-                    EXPECT_FALSE(c.Widget()->isEnabled());
-                    EXPECT_TRUE(c.Widget()->isVisible());
-                    EXPECT_EQ(c.Widget()->toolTip().toStdString(), "help text");
-                    EXPECT_EQ(c.TabIndex(), 4);
-                    EXPECT_EQ(c.Index(), INT32_MIN);
-                    EXPECT_EQ(c.Name(), "F");
-                  }},
-        TableCase{"invisible control stays hidden in a shown window",
-                  [](ControlsTest& t) { return t.Make<fw::ProgressWheel>("W", Common("W", false, false)); },
-                  [](fw::RectControl& c) {
-                    EXPECT_FALSE(c.Widget()->isVisible());
-                    EXPECT_FALSE(c.Visible());
-                    EXPECT_FALSE(c.Enabled());
-                  }},
-        TableCase{"text field texts and states",
-                  [](ControlsTest& t) {
-                    return t.Make<fw::TextField>(
-                        "F", Common("F")
-                                 .Bool("Border", false)
-                                 .Bool("Password", true)
-                                 .Color("TextColor", 0x102030)
-                                 .Color("BackColor", 0xFFFFFF)
-                                 .String("CueText", "myblogpics")
-                                 .String("Text", "1")
-                                 .Bool("ReadOnly", true)
-                                 .Int32("LimitText", 5)
-                                 .Int32("Alignment", 3)
-                                 .String("Mask", "")
-                                 .Bool("UseFocusRing", false));
-                  },
-                  [](fw::RectControl& c) {
-                    auto& f = dynamic_cast<fw::TextField&>(c);
-                    QLineEdit* e = f.Edit();
-                    EXPECT_EQ(f.Text(), "1");
-                    EXPECT_EQ(e->text().toStdString(), "1");
-                    EXPECT_EQ(e->placeholderText().toStdString(), "myblogpics");
-                    EXPECT_TRUE(e->isReadOnly());
-                    EXPECT_FALSE(e->hasFrame());
-                    EXPECT_EQ(e->echoMode(), QLineEdit::Password);
-                    EXPECT_EQ(e->maxLength(), 5);
-                    EXPECT_TRUE(e->alignment() & Qt::AlignRight);
-                    EXPECT_EQ(e->palette().color(QPalette::Active, QPalette::Text), QColor(0x10, 0x20, 0x30));
-                    EXPECT_EQ(e->palette().color(QPalette::Active, QPalette::Base), QColor(Qt::white));
-                    EXPECT_FALSE(f.UseFocusRing());
-                  }},
-        TableCase{"button caption, default and cancel",
-                  [](ControlsTest& t) {
-                    return t.Make<fw::PushButton>("B", Common("B")
-                                                           .String("Caption", "&Go")
-                                                           .Bool("Default", true)
-                                                           .Bool("Cancel", false)
-                                                           .Int32("ButtonStyle", 3)
-                                                           .Bool("Bold", true));
-                  },
-                  [](fw::RectControl& c) {
-                    auto& b = dynamic_cast<fw::PushButton&>(c);
-                    EXPECT_EQ(b.Button()->text().toStdString(), "&Go");
-                    EXPECT_TRUE(b.Button()->isDefault());
-                    EXPECT_TRUE(b.Default());
-                    EXPECT_FALSE(b.Cancel());
-                    EXPECT_TRUE(b.Button()->font().bold());
-                    EXPECT_EQ(b.ButtonStyle(), 3);
-                  }},
-        TableCase{"label text, colour, alignment, wrapping",
-                  [](ControlsTest& t) {
-                    return t.Make<fw::Label>("L", Common("L")
-                                                      .String("Text", "Pictures saved: ")
-                                                      .Int32("TextAlign", 1)
-                                                      .Color("TextColor", 0xFF5200)
-                                                      .Bool("Multiline", true)
-                                                      .Bool("Selectable", true)
-                                                      .Bool("Italic", true));
-                  },
-                  [](fw::RectControl& c) {
-                    auto& l = dynamic_cast<fw::Label&>(c);
-                    QLabel* q = l.LabelWidget();
-                    EXPECT_EQ(q->text().toStdString(), "Pictures saved: ");
-                    EXPECT_EQ(q->textFormat(), Qt::PlainText);
-                    EXPECT_TRUE(q->alignment() & Qt::AlignHCenter);
-                    EXPECT_TRUE(q->wordWrap());
-                    EXPECT_EQ(q->palette().color(QPalette::Active, QPalette::WindowText), QColor(0xFF, 0x52, 0x00));
-                    EXPECT_TRUE(q->textInteractionFlags() & Qt::TextSelectableByMouse);
-                    EXPECT_TRUE(q->font().italic());
-                    EXPECT_FALSE(q->focusPolicy() & Qt::TabFocus);
-                  }},
-        TableCase{"canvas focus and erasing",
-                  [](ControlsTest& t) {
-                    return t.Make<fw::Canvas>("C", Common("C")
-                                                       .Bool("AcceptFocus", false)
-                                                       .Bool("EraseBackground", false)
-                                                       .Bool("DoubleBuffer", false));
-                  },
-                  [](fw::RectControl& c) {
-                    EXPECT_EQ(c.Widget()->focusPolicy(), Qt::NoFocus);
-                    EXPECT_FALSE(c.Widget()->autoFillBackground());
-                  }}));
+    ::testing::Values(TableCase{"RectControl values on a text field",
+                                [](ControlsTest& t) {
+                                  return t.Make<fw::TextField>("F", Common("F", true, false));
+                                },
+                                [](fw::RectControl& c) {
+                                  EXPECT_EQ(c.Widget()->geometry(), QRect(20, 30, 120, 22));
+                                  EXPECT_FALSE(c.Widget()->isEnabled());
+                                  EXPECT_TRUE(c.Widget()->isVisible());
+                                  EXPECT_EQ(c.Widget()->toolTip().toStdString(), "help text");
+                                  EXPECT_EQ(c.TabIndex(), 4);
+                                  EXPECT_EQ(c.Index(), INT32_MIN);
+                                  EXPECT_EQ(c.Name(), "F");
+                                }},
+                      TableCase{"invisible control stays hidden in a shown window",
+                                [](ControlsTest& t) {
+                                  return t.Make<fw::ProgressWheel>("W", Common("W", false, false));
+                                },
+                                [](fw::RectControl& c) {
+                                  EXPECT_FALSE(c.Widget()->isVisible());
+                                  EXPECT_FALSE(c.Visible());
+                                  EXPECT_FALSE(c.Enabled());
+                                }},
+                      TableCase{"text field texts and states",
+                                [](ControlsTest& t) {
+                                  return t.Make<fw::TextField>("F",
+                                                               Common("F")
+                                                                   .Bool("Border", false)
+                                                                   .Bool("Password", true)
+                                                                   .Color("TextColor", 0x102030)
+                                                                   .Color("BackColor", 0xFFFFFF)
+                                                                   .String("CueText", "myblogpics")
+                                                                   .String("Text", "1")
+                                                                   .Bool("ReadOnly", true)
+                                                                   .Int32("LimitText", 5)
+                                                                   .Int32("Alignment", 3)
+                                                                   .String("Mask", "")
+                                                                   .Bool("UseFocusRing", false));
+                                },
+                                [](fw::RectControl& c) {
+                                  auto& f = dynamic_cast<fw::TextField&>(c);
+                                  QLineEdit* e = f.Edit();
+                                  EXPECT_EQ(f.Text(), "1");
+                                  EXPECT_EQ(e->text().toStdString(), "1");
+                                  EXPECT_EQ(e->placeholderText().toStdString(), "myblogpics");
+                                  EXPECT_TRUE(e->isReadOnly());
+                                  EXPECT_FALSE(e->hasFrame());
+                                  EXPECT_EQ(e->echoMode(), QLineEdit::Password);
+                                  EXPECT_EQ(e->maxLength(), 5);
+                                  EXPECT_TRUE(e->alignment() & Qt::AlignRight);
+                                  EXPECT_EQ(e->palette().color(QPalette::Active, QPalette::Text),
+                                            QColor(0x10, 0x20, 0x30));
+                                  EXPECT_EQ(e->palette().color(QPalette::Active, QPalette::Base),
+                                            QColor(Qt::white));
+                                  EXPECT_FALSE(f.UseFocusRing());
+                                }},
+                      TableCase{"button caption, default and cancel",
+                                [](ControlsTest& t) {
+                                  return t.Make<fw::PushButton>("B", Common("B")
+                                                                         .String("Caption", "&Go")
+                                                                         .Bool("Default", true)
+                                                                         .Bool("Cancel", false)
+                                                                         .Int32("ButtonStyle", 3)
+                                                                         .Bool("Bold", true));
+                                },
+                                [](fw::RectControl& c) {
+                                  auto& b = dynamic_cast<fw::PushButton&>(c);
+                                  EXPECT_EQ(b.Button()->text().toStdString(), "&Go");
+                                  EXPECT_TRUE(b.Button()->isDefault());
+                                  EXPECT_TRUE(b.Default());
+                                  EXPECT_FALSE(b.Cancel());
+                                  EXPECT_TRUE(b.Button()->font().bold());
+                                  EXPECT_EQ(b.ButtonStyle(), 3);
+                                }},
+                      TableCase{
+                          "label text, colour, alignment, wrapping",
+                          [](ControlsTest& t) {
+                            return t.Make<fw::Label>("L", Common("L")
+                                                              .String("Text", "Pictures saved: ")
+                                                              .Int32("TextAlign", 1)
+                                                              .Color("TextColor", 0xFF5200)
+                                                              .Bool("Multiline", true)
+                                                              .Bool("Selectable", true)
+                                                              .Bool("Italic", true));
+                          },
+                          [](fw::RectControl& c) {
+                            auto& l = dynamic_cast<fw::Label&>(c);
+                            QLabel* q = l.LabelWidget();
+                            EXPECT_EQ(q->text().toStdString(), "Pictures saved: ");
+                            EXPECT_EQ(q->textFormat(), Qt::PlainText);
+                            EXPECT_TRUE(q->alignment() & Qt::AlignHCenter);
+                            EXPECT_TRUE(q->wordWrap());
+                            EXPECT_EQ(q->palette().color(QPalette::Active, QPalette::WindowText),
+                                      QColor(0xFF, 0x52, 0x00));
+                            EXPECT_TRUE(q->textInteractionFlags() & Qt::TextSelectableByMouse);
+                            EXPECT_TRUE(q->font().italic());
+                            EXPECT_FALSE(q->focusPolicy() & Qt::TabFocus);
+                          }},
+                      TableCase{"canvas focus and erasing",
+                                [](ControlsTest& t) {
+                                  return t.Make<fw::Canvas>("C", Common("C")
+                                                                     .Bool("AcceptFocus", false)
+                                                                     .Bool("EraseBackground", false)
+                                                                     .Bool("DoubleBuffer", false));
+                                },
+                                [](fw::RectControl& c) {
+                                  EXPECT_EQ(c.Widget()->focusPolicy(), Qt::NoFocus);
+                                  EXPECT_FALSE(c.Widget()->autoFillBackground());
+                                }}));
 
 TEST_F(ControlsTest, ValuesSetBeforeConstructorTakeEffectThenAndTheWidgetShowsOnlyInItsWindow) {
   auto f = window->New<fw::TextField>();
@@ -235,7 +242,8 @@ TEST_F(ControlsTest, TextUnitAndSizeGiveTheFont) {
   auto l = Make<fw::Label>("L");
   const QFont standard = QGuiApplication::font();
   l->SetTextUnit(uint8_t{0});
-  EXPECT_EQ(l->LabelWidget()->font().pointSizeF(), standard.pointSizeF());  // toolkit's default size
+  EXPECT_EQ(l->LabelWidget()->font().pointSizeF(),
+            standard.pointSizeF());  // toolkit's default size
   l->SetTextSize(12);
   l->SetTextUnit(uint8_t{1});
   EXPECT_EQ(l->LabelWidget()->font().pixelSize(), 12);
@@ -283,16 +291,20 @@ TEST_F(ControlsTest, BoundHandlersRunWithTheirSenderAndResult) {
   auto canvas = Make<fw::Canvas>("C", Common("C").Bytes());
   auto button = Make<fw::PushButton>("B", Common("B").String("Caption", "Go").Bytes());
   auto field = Make<fw::TextField>("F", Common("F").Bytes());
-  fw::RuntimeAddEventHandler(label, "MouseDown", fw::RuntimeCreateDelegate(&Receiver::LabelDown, r));
-  fw::RuntimeAddEventHandler(canvas, "MouseDown", fw::RuntimeCreateDelegate(&Receiver::CanvasDown, r));
+  fw::RuntimeAddEventHandler(label, "MouseDown",
+                             fw::RuntimeCreateDelegate(&Receiver::LabelDown, r));
+  fw::RuntimeAddEventHandler(canvas, "MouseDown",
+                             fw::RuntimeCreateDelegate(&Receiver::CanvasDown, r));
   fw::RuntimeAddEventHandler(button, "Action", fw::RuntimeCreateDelegate(&Receiver::Action, r));
-  fw::RuntimeAddEventHandler(field, "TextChange", fw::RuntimeCreateDelegate(&Receiver::TextChange, r));
+  fw::RuntimeAddEventHandler(field, "TextChange",
+                             fw::RuntimeCreateDelegate(&Receiver::TextChange, r));
 
   Click(label->Widget(), {3, 4});
   Click(canvas->Widget(), {5, 6});
   button->Button()->click();
   field->SetText("typed");
-  EXPECT_EQ(r->seen, (std::vector<std::string>{"Label 3,4", "Canvas 5,6", "Action Go", "TextChange typed"}));
+  EXPECT_EQ(r->seen,
+            (std::vector<std::string>{"Label 3,4", "Canvas 5,6", "Action Go", "TextChange typed"}));
   EXPECT_TRUE(label->MouseDown(0, 0));
   r->answer = false;
   EXPECT_FALSE(canvas->MouseDown(0, 0));
@@ -307,9 +319,11 @@ TEST_F(ControlsTest, BindingChecksTheEventAndTheHandler) {
   auto r = std::make_shared<Receiver>();
   auto button = Make<fw::PushButton>("B");
   auto label = Make<fw::Label>("L");
-  EXPECT_THROW(fw::RuntimeAddEventHandler(button, "MouseDown", fw::RuntimeCreateDelegate(&Receiver::Action, r)),
+  EXPECT_THROW(fw::RuntimeAddEventHandler(button, "MouseDown",
+                                          fw::RuntimeCreateDelegate(&Receiver::Action, r)),
                fw::RuntimeException);
-  EXPECT_THROW(fw::RuntimeAddEventHandler(label, "MouseDown", fw::RuntimeCreateDelegate(&Receiver::CanvasDown, r)),
+  EXPECT_THROW(fw::RuntimeAddEventHandler(label, "MouseDown",
+                                          fw::RuntimeCreateDelegate(&Receiver::CanvasDown, r)),
                fw::RuntimeException);
 }
 
@@ -353,7 +367,7 @@ TEST_F(ControlsTest, HandlerThatClosesAndFreesTheWindowFromItsOwnButton) {
 TEST_F(ControlsTest, CanvasPaintsItsBackdropWithTheMaskAsTransparency) {
   auto pic = std::make_shared<fw::Picture>(4, 4);
   pic->MutableImage().fill(QColor(200, 0, 0));
-  QImage& mask = pic->Mask(true)->MutableImage();  // black: opaque
+  QImage& mask = pic->Mask(true)->MutableImage();                   // black: opaque
   for (int y = 0; y < 4; ++y) mask.setPixelColor(0, y, Qt::white);  // left column transparent
   auto canvas = Make<fw::Canvas>("C", Common("C").Bool("EraseBackground", true).Bytes());
   canvas->SetBackdrop(pic);
@@ -402,7 +416,8 @@ TEST_F(ControlsTest, ControlSettersAndMsgBoxOnAWorkerRaiseButShowURLDoesNot) {
       {"MsgBox", [&] { fw::MsgBox("from a worker"); }},
       {"ShowURL", [&] { fw::ShowURL("http://worker.example/"); }},
   });
-  EXPECT_EQ(raised, (std::vector<std::string>{"ReadOnly", "Text get", "Label", "TextUnit", "Visible", "MsgBox"}));
+  EXPECT_EQ(raised, (std::vector<std::string>{"ReadOnly", "Text get", "Label", "TextUnit",
+                                              "Visible", "MsgBox"}));
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(urls, (std::vector<std::string>{"http://worker.example/"}));
   EXPECT_FALSE(field->ReadOnly());

@@ -1,5 +1,3 @@
-#include "framework/ui/EventLoopLock.h"
-
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -21,6 +19,7 @@
 
 #include "framework/runtime/RuntimeLock.h"
 #include "framework/runtime/Thread.h"
+#include "framework/ui/EventLoopLock.h"
 
 extern char** environ;
 
@@ -45,7 +44,8 @@ struct LoopCase {
 void PrintTo(const LoopCase& c, std::ostream* os) { *os << c.label; }
 
 // Calls stop once done() holds, or after 10 s.
-void StopWhen(QObject* owner, const std::function<bool()>& done, const std::function<void()>& stop) {
+void StopWhen(QObject* owner, const std::function<bool()>& done,
+              const std::function<void()>& stop) {
   auto* poll = new QTimer(owner);
   QObject::connect(poll, &QTimer::timeout, owner, [=] {
     if (done()) stop();
@@ -160,8 +160,7 @@ TEST_F(EventLoopLockTest, InstallTwiceHooksOnceAndUninstallUnhooks) {
 // work with the plain unix one as well. The child runs this file's other tests.
 TEST(EventLoopLockDispatchers, ThePlainUnixDispatcherPassesToo) {
   const bool child = std::getenv("QT_NO_GLIB") != nullptr;
-  const std::string dispatcher =
-      QAbstractEventDispatcher::instance()->metaObject()->className();
+  const std::string dispatcher = QAbstractEventDispatcher::instance()->metaObject()->className();
   if (child) {
     EXPECT_EQ(dispatcher.find("Glib"), std::string::npos) << dispatcher;
     return;

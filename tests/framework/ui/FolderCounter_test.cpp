@@ -28,7 +28,8 @@ class FolderCounterTest : public ::testing::Test {
     const int before = landed_;
     QElapsedTimer t;
     t.start();
-    while (landed_ == before && t.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (landed_ == before && t.elapsed() < timeoutMs)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return landed_ != before;
   }
   // Calls Count, letting counts land in between, until it gives want; the

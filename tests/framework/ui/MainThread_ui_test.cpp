@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "framework/runtime/MainThread.h"
-#include "framework/ui/RunOnMainThread.h"
 #include "framework/runtime/Thread.h"
+#include "framework/ui/RunOnMainThread.h"
 #include "tests/support/Waiting.h"
 
 namespace {

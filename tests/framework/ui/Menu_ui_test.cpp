@@ -3,11 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QImage>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <functional>
@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "framework/runtime/MainThreadRule.h"
-#include "framework/ui/MenuBar.h"
-#include "framework/ui/MenuItem.h"
 #include "framework/runtime/OutOfBoundsException.h"
-#include "framework/ui/QuitMenuItem.h"
 #include "framework/runtime/Thread.h"
 #include "framework/runtime/ThreadAccessingUIException.h"
+#include "framework/ui/MenuBar.h"
+#include "framework/ui/MenuItem.h"
+#include "framework/ui/QuitMenuItem.h"
 #include "tests/support/Waiting.h"
 
 namespace {
@@ -55,11 +55,13 @@ class GermanBar : public fw::MenuBar {
       const char* name;
       const char* text;
       const char* shortcut;
-    } items[] = {{"EditUndo", "&Rückgängig", "Cmd+Z"},     {"EditSeparator1", "-", nullptr},
-                 {"EditCut", "&Ausschneiden", "Cmd+X"},    {"EditCopy", "&Kopieren", "Cmd+C"},
-                 {"EditPaste", "&Einfügen", "Cmd+V"},      {"EditClear", "&Löschen", ""},
-                 {"EditSeparator2", "-", nullptr},         {"EditSelectAll", "&Alles auswählen", "Cmd+A"}};
-    for (const auto& i : items) fw::NonNil(Child("EditMenu")).Append(Entry(i.name, i.text, i.shortcut));
+    } items[] = {
+        {"EditUndo", "&Rückgängig", "Cmd+Z"},  {"EditSeparator1", "-", nullptr},
+        {"EditCut", "&Ausschneiden", "Cmd+X"}, {"EditCopy", "&Kopieren", "Cmd+C"},
+        {"EditPaste", "&Einfügen", "Cmd+V"},   {"EditClear", "&Löschen", ""},
+        {"EditSeparator2", "-", nullptr},      {"EditSelectAll", "&Alles auswählen", "Cmd+A"}};
+    for (const auto& i : items)
+      fw::NonNil(Child("EditMenu")).Append(Entry(i.name, i.text, i.shortcut));
   }
 };
 
@@ -79,8 +81,8 @@ TEST(MenuStructure, KeepsEntriesInOrderWithCaptionBytesAndMnemonics) {
   EXPECT_NE(dynamic_cast<fw::QuitMenuItem*>(file->Item(0).get()), nullptr);
 
   Ref<MenuItem> edit = bar->Child("EditMenu");
-  const std::vector<std::string> names = {"EditUndo",  "EditSeparator1", "EditCut",
-                                          "EditCopy",  "EditPaste",      "EditClear",
+  const std::vector<std::string> names = {"EditUndo",       "EditSeparator1", "EditCut",
+                                          "EditCopy",       "EditPaste",      "EditClear",
                                           "EditSeparator2", "EditSelectAll"};
   ASSERT_EQ(edit->Count(), static_cast<int32_t>(names.size()));
   QList<QAction*> shown = edit->NativeMenu()->actions();
@@ -94,14 +96,18 @@ TEST(MenuStructure, KeepsEntriesInOrderWithCaptionBytesAndMnemonics) {
 
   // Captions are kept byte for byte; Qt reads the same "&" as the mnemonic.
   Ref<MenuItem> undo = edit->Child("EditUndo");
-  EXPECT_EQ(undo->Text(), "&R\xC3\xBC" "ckg\xC3\xA4" "ngig");
+  EXPECT_EQ(undo->Text(),
+            "&R\xC3\xBC"
+            "ckg\xC3\xA4"
+            "ngig");
   EXPECT_EQ(undo->Text().size(), 13u);
   EXPECT_EQ(undo->NativeAction()->text(), QString::fromUtf8("&Rückgängig"));
   EXPECT_EQ(undo->NativeAction()->iconText(), QString::fromUtf8("Rückgängig"));
   EXPECT_EQ(QKeySequence::mnemonic(bar->Item(0)->NativeAction()->text()),
             QKeySequence(Qt::ALT | Qt::Key_A));
   EXPECT_TRUE(QKeySequence::mnemonic(file->Item(0)->NativeAction()->text()).isEmpty());
-  EXPECT_EQ(edit->Child("EditSelectAll")->NativeAction()->text(), QString::fromUtf8("&Alles auswählen"));
+  EXPECT_EQ(edit->Child("EditSelectAll")->NativeAction()->text(),
+            QString::fromUtf8("&Alles auswählen"));
 
   // Shortcut texts stay as given; separators never had one.
   EXPECT_EQ(file->Item(0)->KeyboardShortcut(), "Cmd+Q");
@@ -278,8 +284,10 @@ TEST_P(EditEnabling, FollowsTheFocusedFieldEachTimeTheMenuShows) {
   const EnableCase& c = GetParam();
   // Everything on first, so the test sees each item switched off too.
   for (int32_t i = 0; i < edit_->Count(); ++i) edit_->Item(i)->SetEnabled(true);
-  if (c.typed) field_->insert(c.text);
-  else field_->setText(c.text);
+  if (c.typed)
+    field_->insert(c.text);
+  else
+    field_->setText(c.text);
   if (c.selLength) field_->setSelection(c.selStart, c.selLength);
   field_->setReadOnly(c.readOnly);
   if (c.password) field_->setEchoMode(QLineEdit::Password);
@@ -295,17 +303,65 @@ INSTANTIATE_TEST_SUITE_P(
     Table, EditEnabling,
     ::testing::Values(
         EnableCase{"no field focused", "abc", 0, 2, false, false, true, "x", false, {}},
-        EnableCase{"empty field, text on the clipboard", "", 0, 0, false, false, false, "x", true,
+        EnableCase{"empty field, text on the clipboard",
+                   "",
+                   0,
+                   0,
+                   false,
+                   false,
+                   false,
+                   "x",
+                   true,
                    {"EditPaste"}},
-        EnableCase{"text, nothing selected", "abc", 0, 0, false, false, false, "", true,
+        EnableCase{"text, nothing selected",
+                   "abc",
+                   0,
+                   0,
+                   false,
+                   false,
+                   false,
+                   "",
+                   true,
                    {"EditSelectAll"}},
-        EnableCase{"text selected", "abc", 1, 2, false, false, false, "", true,
+        EnableCase{"text selected",
+                   "abc",
+                   1,
+                   2,
+                   false,
+                   false,
+                   false,
+                   "",
+                   true,
                    {"EditCut", "EditCopy", "EditClear", "EditSelectAll"}},
-        EnableCase{"typed text, clipboard full", "abc", 0, 0, false, false, true, "x", true,
+        EnableCase{"typed text, clipboard full",
+                   "abc",
+                   0,
+                   0,
+                   false,
+                   false,
+                   true,
+                   "x",
+                   true,
                    {"EditUndo", "EditPaste", "EditSelectAll"}},
-        EnableCase{"read-only with a selection", "abc", 0, 3, true, false, true, "x", true,
+        EnableCase{"read-only with a selection",
+                   "abc",
+                   0,
+                   3,
+                   true,
+                   false,
+                   true,
+                   "x",
+                   true,
                    {"EditCopy", "EditSelectAll"}},
-        EnableCase{"password with a selection", "abc", 0, 3, false, true, false, "", true,
+        EnableCase{"password with a selection",
+                   "abc",
+                   0,
+                   3,
+                   false,
+                   true,
+                   false,
+                   "",
+                   true,
                    {"EditClear", "EditSelectAll"}}));
 
 TEST(MenuEnabling, OtherAutoEnableItemsAreSwitchedOnAndTheRestKeepTheirState) {
@@ -372,16 +428,16 @@ TEST_P(MenuBarAttach, ShowsTheMenusAndLaterAppends) {
   EXPECT_EQ(shown->width(), 400);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, MenuBarAttach,
-    ::testing::Values(AttachCase{"plain widget", [] { return new QWidget; }},
-                      AttachCase{"widget with a layout",
-                                 [] {
-                                   auto* w = new QWidget;
-                                   new QVBoxLayout(w);
-                                   return w;
-                                 }},
-                      AttachCase{"main window", [] { return new QMainWindow; }}));
+INSTANTIATE_TEST_SUITE_P(Kinds, MenuBarAttach,
+                         ::testing::Values(AttachCase{"plain widget", [] { return new QWidget; }},
+                                           AttachCase{"widget with a layout",
+                                                      [] {
+                                                        auto* w = new QWidget;
+                                                        new QVBoxLayout(w);
+                                                        return w;
+                                                      }},
+                                           AttachCase{"main window",
+                                                      [] { return new QMainWindow; }}));
 
 TEST(MenuBarAttach, NullWindowRaises) {
   Ref<GermanBar> bar = MakeBar();

@@ -1,5 +1,3 @@
-#include "framework/ui/Runtime.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -18,15 +16,16 @@
 #include <string>
 #include <vector>
 
-#include "framework/ui/Application.h"
 #include "framework/classes/ClassRegistry.h"
 #include "framework/runtime/ExceptionHelper.h"
 #include "framework/runtime/MainThreadRule.h"
-#include "framework/ui/MenuBar.h"
 #include "framework/runtime/OutOfBoundsException.h"
-#include "framework/ui/QuitMenuItem.h"
 #include "framework/runtime/RuntimeLock.h"
 #include "framework/runtime/Thread.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/MenuBar.h"
+#include "framework/ui/QuitMenuItem.h"
+#include "framework/ui/Runtime.h"
 #include "framework/ui/UnhandledReport.h"
 
 namespace {
@@ -55,8 +54,9 @@ class RuntimeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fw::RuntimeInit(argc_, argv_);
-    fw::UnhandledReport::SetPresenter(
-        [this](const fw::UnhandledReport::Details& d) { reports_.push_back({d, OnMainThread()}); });
+    fw::UnhandledReport::SetPresenter([this](const fw::UnhandledReport::Details& d) {
+      reports_.push_back({d, OnMainThread()});
+    });
   }
   void TearDown() override {
     if (!ended_) fw::RuntimeExit();
@@ -273,8 +273,10 @@ TEST_P(UnhandledReports, ShowOnTheMainThreadAndWriteALine) {
   worker->SetRunHandler([&](fw::Thread&) { c.fault(); });
   testing::internal::CaptureStderr();
   const int32_t status = RunAndExit([&] {
-    if (c.fromWorker) worker->Run();
-    else c.fault();
+    if (c.fromWorker)
+      worker->Run();
+    else
+      c.fault();
     Every5ms([&] {
       if (reports_.empty()) return false;
       fw::Quit(1);

@@ -9,8 +9,8 @@
 #include "framework/runtime/MainThread.h"
 #include "framework/runtime/MainThreadRule.h"
 #include "framework/runtime/Thread.h"
-#include "framework/ui/Timer.h"
 #include "framework/runtime/UnhandledException.h"
+#include "framework/ui/Timer.h"
 #include "tests/support/Waiting.h"
 
 namespace {
@@ -26,7 +26,9 @@ bool RunEventsUntil(const std::function<bool()>& pred, int ms) {
   return true;
 }
 
-void RunEventsFor(int ms) { RunEventsUntil([] { return false; }, ms); }
+void RunEventsFor(int ms) {
+  RunEventsUntil([] { return false; }, ms);
+}
 
 struct Counter {
   int fired = 0;
@@ -41,7 +43,8 @@ class TimerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     timer = std::make_shared<fw::Timer>();
-    fw::RuntimeAddEventHandler(timer, "Action", fw::RuntimeCreateDelegate(&Counter::Action, counter));
+    fw::RuntimeAddEventHandler(timer, "Action",
+                               fw::RuntimeCreateDelegate(&Counter::Action, counter));
   }
   void TearDown() override { fw::SetMainThreadRuleActive(false); }
 

@@ -13,13 +13,13 @@
 #include "framework/classes/EventBinding.h"
 #include "framework/classes/LayoutTableWriter.h"
 #include "framework/runtime/MainThreadRule.h"
+#include "framework/runtime/RuntimeLock.h"
+#include "framework/runtime/Thread.h"
+#include "framework/runtime/ThreadAccessingUIException.h"
 #include "framework/ui/PaneChild.h"
 #include "framework/ui/PushButton.h"
 #include "framework/ui/Runtime.h"
-#include "framework/runtime/RuntimeLock.h"
 #include "framework/ui/TextField.h"
-#include "framework/runtime/Thread.h"
-#include "framework/runtime/ThreadAccessingUIException.h"
 #include "framework/ui/Timer.h"
 #include "framework/ui/Window.h"
 #include "tests/support/Waiting.h"
@@ -344,7 +344,7 @@ TEST_F(WindowTest, WindowAndControlOperationsOnAWorkerRaise) {
       {"Title", [&] { w->SetTitle("x"); }},
       {"Show", [&] { w->Show(); }},
       {"NewWindow", [&] { fw::Window other; }},
-      {"Timer", [&] { timer->SetEnabled(false); }},  // timers carry no check
+      {"Timer", [&] { timer->SetEnabled(false); }},     // timers carry no check
       {"Lookup", [&] { w->ControlByName("Field1"); }},  // nor does the registry
   });
   EXPECT_EQ(raised, (std::vector<std::string>{"SetText", "Enabled", "Title", "Show", "NewWindow"}));
@@ -371,7 +371,9 @@ TEST_F(WindowTest, EventsRunUnderTheEventLoopAndCloseCanQuit) {
     void Tick(fw::Timer&) {
       steps.push_back("tick");
       lockHeld = lockHeld && fw::RuntimeLock::Instance().HeldByMe();
-      fw::GetImplicitWindow("TestWindow.TestWindow")->ControlByName<fw::PushButton>("Button1")->Push();
+      fw::GetImplicitWindow("TestWindow.TestWindow")
+          ->ControlByName<fw::PushButton>("Button1")
+          ->Push();
     }
     void Press(fw::PushButton&) {
       steps.push_back("press");
