@@ -124,16 +124,26 @@ bool FolderItem::IsFolder() const {
 void FolderItem::CreateAsFolder() const { mkdir(path_.c_str(), 0777); }
 
 int32_t FolderItem::Count() const {
-  DIR* dir = opendir(path_.c_str());
+  const int64_t n = CountEntries(path_);
+  return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
+}
+
+int64_t FolderItem::CountEntries(const std::string& path, int64_t limit,
+                                 const std::atomic<bool>* stop) {
+  DIR* dir = opendir(path.c_str());
   if (!dir) return 0;
   int64_t n = 0;
   while (struct dirent* e = readdir(dir)) {
     const char* s = e->d_name;
     if (s[0] == '.' && (s[1] == '\0' || (s[1] == '.' && s[2] == '\0'))) continue;
     ++n;
+    if ((limit >= 0 && n > limit) || ((n & 1023) == 0 && stop && stop->load())) {
+      n = -1;
+      break;
+    }
   }
   closedir(dir);
-  return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
+  return n;
 }
 
 bool FolderItem::WriteNewFile(const std::string& bytes) const {

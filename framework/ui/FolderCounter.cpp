@@ -1,6 +1,5 @@
 #include "framework/ui/FolderCounter.h"
 
-#include <dirent.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -12,6 +11,8 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+#include "framework/files/FolderItem.h"
 
 namespace fw {
 
@@ -68,26 +69,6 @@ Look LookAt(const std::string& path) {
   return l;
 }
 
-// Entries of the folder at path without "." and ".."; 0 when it cannot be
-// read. Stops early with -1 once more than limit entries have been seen
-// (limit < 0: no limit) or when stop is set.
-int64_t CountEntries(const std::string& path, int64_t limit, const std::atomic<bool>* stop) {
-  DIR* dir = opendir(path.c_str());
-  if (!dir) return 0;
-  int64_t n = 0;
-  while (struct dirent* e = readdir(dir)) {
-    const char* s = e->d_name;
-    if (s[0] == '.' && (s[1] == '\0' || (s[1] == '.' && s[2] == '\0'))) continue;
-    ++n;
-    if ((limit >= 0 && n > limit) || ((n & 1023) == 0 && stop && stop->load())) {
-      n = -1;
-      break;
-    }
-  }
-  closedir(dir);
-  return n;
-}
-
 int32_t Clamp(int64_t n) { return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n); }
 
 }  // namespace
@@ -140,7 +121,7 @@ struct FolderCounter::Shared {
       g.unlock();
       const int64_t start = NowNs();
       const Look l = LookAt(p);
-      const int64_t n = l.isFolder ? CountEntries(p, -1, &cancel) : 0;
+      const int64_t n = l.isFolder ? FolderItem::CountEntries(p, -1, &cancel) : 0;
       g.lock();
       running = false;
       if (quit) return;
@@ -220,7 +201,7 @@ int32_t FolderCounter::Count(const std::string& path) {
     }
     limit = s.inlineLimit;
   }
-  const int64_t n = CountEntries(path, limit, nullptr);
+  const int64_t n = FolderItem::CountEntries(path, limit, nullptr);
   std::lock_guard g(s.m);
   if (n >= 0) {
     s.Store(path, now, n, start);

@@ -144,6 +144,7 @@ TEST_P(HTTPSocketAddressTest, SendsExactlyTheRequestForTheSplitAddress) {
   EXPECT_EQ(lookedUp, std::vector<std::string>{c.host});
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketAddressTest,
     ::testing::Values(
@@ -163,8 +164,9 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"only the first :// counts, other schemes go plain",
                     "ftp://myblog.tumblr.com:{port}/x://y", "/x://y", "myblog.tumblr.com:{port}",
                     "myblog.tumblr.com"},
-        AddressCase{"scheme and host in upper case", "HTTP://MyBlog.Tumblr.com:{port}", "/",
-                    "MyBlog.Tumblr.com:{port}", "MyBlog.Tumblr.com"}));
+        AddressCase{"scheme and host in upper case", "HTTP://MyBlog.Tumblr.com:{port}",
+                    "/", "MyBlog.Tumblr.com:{port}", "MyBlog.Tumblr.com"}));
+// clang-format on
 
 TEST_F(HTTPSocketTest, RequestHeadersKeepTheirOrderAndHostIsReplacedOnTheNextRequest) {
   fw::HTTPSocket fresh;
@@ -222,95 +224,71 @@ TEST_P(HTTPSocketResponseTest, ReturnsTheBodyAsItCame) {
   EXPECT_TRUE(WaitUntil([&] { return server.OpenConnections() == 0; }));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketResponseTest,
     ::testing::Values(
         ResponseCase{"Content-Length ends it without the close",
-                     {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhel"),
-                      Step::Pause(30), Step::Send("lo"), Step::Hang()},
-                     "hello",
-                     200,
-                     "Content-Length",
-                     "5"},
-        ResponseCase{
-            "bytes past Content-Length are not body",
-            {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nhello"), Step::Hang()},
-            "hel",
-            200},
+                     {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhel"), Step::Pause(30),
+                      Step::Send("lo"), Step::Hang()},
+                     "hello", 200, "Content-Length", "5"},
+        ResponseCase{"bytes past Content-Length are not body",
+                     {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nhello"), Step::Hang()},
+                     "hel", 200},
         ResponseCase{"header names in any case",
                      {Step::Send("HTTP/1.0 200 OK\r\ncontent-LENGTH:  2\r\n\r\nok"), Step::Hang()},
-                     "ok",
-                     200,
-                     "Content-Length",
-                     "2"},
+                     "ok", 200, "Content-Length", "2"},
         ResponseCase{"close ends a body without length",
                      {Step::Send("HTTP/1.0 200 OK\r\n\r\nhello"), Step::Pause(30),
                       Step::Send(" world"), Step::Close()},
-                     "hello world",
-                     200},
+                     "hello world", 200},
         ResponseCase{"Content-Length 0 waits for the close",
                      {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"), Step::Pause(30),
                       Step::Send("late"), Step::Close()},
-                     "late",
-                     200},
+                     "late", 200},
         ResponseCase{"no body", LoopbackServer::Response(200, "", false), "", 200},
         ResponseCase{"closed inside the header block",
-                     {Step::Send("HTTP/1.0 200 OK\r\nX: y"), Step::Close()},
-                     "",
-                     0},
+                     {Step::Send("HTTP/1.0 200 OK\r\nX: y"), Step::Close()}, "", 0},
         ResponseCase{"401 reads to the close despite Content-Length",
                      {Step::Send("HTTP/1.0 401 Unauthorized\r\nContent-Length: 2\r\n\r\nno"),
                       Step::Pause(30), Step::Send(" entry"), Step::Close()},
-                     "no entry",
-                     401},
+                     "no entry", 401},
         ResponseCase{"407 likewise",
                      {Step::Send("HTTP/1.0 407 Proxy Authentication Required\r\nContent-Length: 1"
                                  "\r\n\r\nx"),
                       Step::Pause(30), Step::Send("yz"), Step::Close()},
-                     "xyz",
-                     407},
+                     "xyz", 407},
         ResponseCase{"404 body handed on", LoopbackServer::Response(404, "<p>gone</p>"),
                      "<p>gone</p>", 404},
         ResponseCase{"301 body handed on, not followed",
                      {Step::Send("HTTP/1.0 301 Moved Permanently\r\nLocation: "
                                  "http://elsewhere.example/\r\nContent-Length: 5\r\n\r\nmoved"),
                       Step::Hang()},
-                     "moved",
-                     301,
-                     "Location",
-                     "http://elsewhere.example/"},
+                     "moved", 301, "Location", "http://elsewhere.example/"},
         ResponseCase{"LF line ends",
-                     {Step::Send("HTTP/1.0 200 OK\nContent-Length: 2\n\nok"), Step::Hang()},
-                     "ok",
+                     {Step::Send("HTTP/1.0 200 OK\nContent-Length: 2\n\nok"), Step::Hang()}, "ok",
                      200},
         ResponseCase{"CR line ends",
-                     {Step::Send("HTTP/1.0 200 OK\rContent-Length: 2\r\rok"), Step::Hang()},
-                     "ok",
+                     {Step::Send("HTTP/1.0 200 OK\rContent-Length: 2\r\rok"), Step::Hang()}, "ok",
                      200},
         ResponseCase{"LF LF ends a block of CR LF lines",
                      {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 2\n\nok"), Step::Hang()},
-                     "ok",
-                     200},
+                     "ok", 200},
         ResponseCase{"double line end split over two sends",
                      {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r"), Step::Pause(30),
                       Step::Send("\nbody"), Step::Hang()},
-                     "body",
-                     200},
+                     "body", 200},
         ResponseCase{"folded lines join with one space",
                      {Step::Send("HTTP/1.0 200 OK\r\nX-Long: a\r\n  b\r\n\tc\r\nContent-Length: 2"
                                  "\r\n\r\nok"),
                       Step::Hang()},
-                     "ok",
-                     200,
-                     "X-Long",
-                     "a b c"},
+                     "ok", 200, "X-Long", "a b c"},
         ResponseCase{"body bytes are not decoded",
                      {Step::Send("HTTP/1.0 200 OK\r\nContent-Length: 9\r\n"
-                                 "Transfer-Encoding: chunked\r\n\r\n" +
-                                 kRawBody),
+                                 "Transfer-Encoding: chunked\r\n\r\n" + kRawBody),
                       Step::Hang()},
-                     kRawBody,
-                     200}));
+                     kRawBody, 200}));
+// clang-format on
 
 // --- Time-out -----------------------------------------------------------------
 
@@ -360,11 +338,14 @@ TEST_P(HTTPSocketLateBytesTest, OnlyBodyBytesMoveTheDeadline) {
   EXPECT_EQ(get.error, fw::HTTPError::Timeout);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketLateBytesTest,
-    ::testing::Values(
-        LateBytesCase{"body bytes restart it", "HTTP/1.0 200 OK\r\n\r\na", "b", true, "ab"},
-        LateBytesCase{"header bytes do not", "HTTP/1.0 200 OK\r\n", "X-Late: 1\r\n", false, ""}));
+    ::testing::Values(LateBytesCase{"body bytes restart it", "HTTP/1.0 200 OK\r\n\r\na", "b", true,
+                                    "ab"},
+                      LateBytesCase{"header bytes do not", "HTTP/1.0 200 OK\r\n", "X-Late: 1\r\n",
+                                    false, ""}));
+// clang-format on
 
 TEST_F(HTTPSocketTest, WithoutTimeOutAStalledRequestWaitsUntilItsThreadIsKilled) {
   auto clock = UseManualClock();
@@ -408,16 +389,19 @@ TEST_P(HTTPSocketNoConnectionTest, GivesNothingAndNotTheEarlierBody) {
   EXPECT_EQ(http.ResponseHeaders().Count(), 0);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketNoConnectionTest,
-    ::testing::Values(NoConnectionCase{"refused", "http://127.0.0.1:{port}/x.jpg",
-                                       fw::HTTPError{ECONNREFUSED}},
-                      NoConnectionCase{"name does not resolve", "http://nowhere.example/x.jpg",
-                                       fw::HTTPError::NameNotResolved},
-                      NoConnectionCase{"relative address: empty host", "/media/x.jpg",
-                                       fw::HTTPError::NameNotResolved},
-                      NoConnectionCase{"port out of range", "http://myblog.tumblr.com:70000/x.jpg",
-                                       fw::HTTPError::InvalidPort}));
+    ::testing::Values(
+        NoConnectionCase{"refused", "http://127.0.0.1:{port}/x.jpg",
+                         fw::HTTPError{ECONNREFUSED}},
+        NoConnectionCase{"name does not resolve", "http://nowhere.example/x.jpg",
+                         fw::HTTPError::NameNotResolved},
+        NoConnectionCase{"relative address: empty host", "/media/x.jpg",
+                         fw::HTTPError::NameNotResolved},
+        NoConnectionCase{"port out of range", "http://myblog.tumblr.com:70000/x.jpg",
+                         fw::HTTPError::InvalidPort}));
+// clang-format on
 
 // --- TLS ----------------------------------------------------------------------
 
@@ -454,12 +438,14 @@ TEST_P(HTTPSocketTlsTest, HttpsGoesOverVerifiedTls) {
   }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Https, HTTPSocketTlsTest,
     ::testing::Values(TlsCase{"trusted authority, matching name", "secure.example", true, true},
                       TlsCase{"trusted authority, matching address", "127.0.0.1", true, true},
                       TlsCase{"unknown authority", "secure.example", false, false},
                       TlsCase{"name not on the certificate", "other.example", true, false}));
+// clang-format on
 
 TEST_F(HTTPSocketTest, HttpsWithoutPortNeverFallsBackToPlainDefaultPort) {
   // A clear-text server on DefaultPort must not see the request.
@@ -503,18 +489,20 @@ TEST_P(HTTPSocketBodySizeTest, TakesTheWholeBodyUpToTheCap) {
 }
 
 constexpr size_t kSmallCap = 64 * 1024;
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketBodySizeTest,
-    ::testing::Values(BodySizeCase{"close-delimited body past the cap", kSmallCap, false, 1 << 20,
-                                   kSmallCap, fw::HTTPError::BodyTooLarge},
-                      BodySizeCase{"announced body past the cap", kSmallCap, true, 1 << 20,
-                                   kSmallCap, fw::HTTPError::BodyTooLarge},
-                      BodySizeCase{"announced body of exactly the cap", kSmallCap, true, kSmallCap,
-                                   kSmallCap, fw::HTTPError::None},
-                      BodySizeCase{"large close-delimited body, many buffer growths", 0, false,
-                                   5 << 20, 5 << 20, fw::HTTPError::None},
-                      BodySizeCase{"large announced body", 0, true, 5 << 20, 5 << 20,
-                                   fw::HTTPError::None}));
+    ::testing::Values(
+        BodySizeCase{"close-delimited body past the cap", kSmallCap, false, 1 << 20, kSmallCap,
+                     fw::HTTPError::BodyTooLarge},
+        BodySizeCase{"announced body past the cap", kSmallCap, true, 1 << 20, kSmallCap,
+                     fw::HTTPError::BodyTooLarge},
+        BodySizeCase{"announced body of exactly the cap", kSmallCap, true, kSmallCap, kSmallCap,
+                     fw::HTTPError::None},
+        BodySizeCase{"large close-delimited body, many buffer growths", 0, false, 5 << 20, 5 << 20,
+                     fw::HTTPError::None},
+        BodySizeCase{"large announced body", 0, true, 5 << 20, 5 << 20, fw::HTTPError::None}));
+// clang-format on
 
 }  // namespace
 
@@ -552,18 +540,19 @@ TEST_P(HTTPSocketControlByteTest, SendsNothingAndLooksNothingUp) {
   EXPECT_EQ(http.Error(), fw::HTTPError::None);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketControlByteTest,
     ::testing::Values(
         ControlByteCase{"CR LF in the path",
                         "http://127.0.0.1:{port}/p/ok/small.jpg\r\nX-Injected:yes\r\nX-Pad:.jpg"},
-        ControlByteCase{"CR LF in the host part",
-                        "http://127.0.0.1:{port}\r\nX-Host-Injected:1/a.jpg"},
+        ControlByteCase{"CR LF in the host part", "http://127.0.0.1:{port}\r\nX-Host-Injected:1/a.jpg"},
         ControlByteCase{"LF alone in the path", "http://127.0.0.1:{port}/a\nb.jpg"},
         ControlByteCase{"NUL in the path", std::string("http://127.0.0.1:{port}/a\0b.jpg", 31)},
         ControlByteCase{"tab in the host", "http://127.0.0.1\t:{port}/a.jpg"},
         ControlByteCase{"DEL in the path", "http://127.0.0.1:{port}/a\x7f.jpg"},
         ControlByteCase{"CR in the port", "http://127.0.0.1:{port}\r/a.jpg"}));
+// clang-format on
 
 TEST_F(HTTPSocketTest, SpacesAndHighBytesAreStillSentAsWritten) {
   server.SetDefaultReply(LoopbackServer::Response(200, "ok"));
@@ -605,6 +594,7 @@ std::string HeaderOf(size_t bytes) {
   return block;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Http, HTTPSocketHostileTest,
     ::testing::Values(
@@ -647,5 +637,6 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     4, fw::HTTPError::None}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
+// clang-format on
 
 }  // namespace

@@ -496,46 +496,22 @@ TEST_P(PictureDrawPicture, PlacesTheSourcePart) {
 }
 
 constexpr int kN = fw::Graphics::kNotGiven;
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, PictureDrawPicture,
     ::testing::Values(
-        DrawCase{"whole_at_own_size_last_pixel",
-                 2,
-                 3,
-                 kN,
-                 kN,
-                 kN,
-                 kN,
-                 kN,
-                 kN,
-                 {9, 10},
+        DrawCase{"whole_at_own_size_last_pixel", 2, 3, kN, kN, kN, kN, kN, kN, {9, 10},
                  qRgb(255, 255, 0)},
-        DrawCase{"whole_at_own_size_ends_there",
-                 2,
-                 3,
-                 kN,
-                 kN,
-                 kN,
-                 kN,
-                 kN,
-                 kN,
-                 {10, 11},
+        DrawCase{"whole_at_own_size_ends_there", 2, 3, kN, kN, kN, kN, kN, kN, {10, 11},
                  qRgb(255, 255, 255)},
         DrawCase{"part_at_its_own_size", 0, 0, kN, kN, 4, 0, 4, 4, {3, 3}, qRgb(0, 0, 255)},
-        DrawCase{"part_ends_at_its_size", 0, 0, kN, kN, 4, 0, 4, 4, {4, 0}, qRgb(255, 255, 255)},
-        DrawCase{"rest_of_picture_from_source_point",
-                 0,
-                 0,
-                 kN,
-                 kN,
-                 4,
-                 4,
-                 kN,
-                 kN,
-                 {3, 3},
+        DrawCase{"part_ends_at_its_size", 0, 0, kN, kN, 4, 0, 4, 4, {4, 0},
+                 qRgb(255, 255, 255)},
+        DrawCase{"rest_of_picture_from_source_point", 0, 0, kN, kN, 4, 4, kN, kN, {3, 3},
                  qRgb(255, 255, 0)},
         DrawCase{"part_scaled_up", 0, 0, 16, 16, 0, 4, 4, 4, {15, 15}, qRgb(0, 255, 0)}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 TEST(PictureDrawPictureMask, LightMaskPartsLeaveTheDestination) {
   auto src = std::make_shared<fw::Picture>(4, 1);

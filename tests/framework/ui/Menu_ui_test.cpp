@@ -175,6 +175,7 @@ TEST_P(ShortcutText, MapsToThePlatformsKeys) {
             c.expected);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, ShortcutText,
     ::testing::Values(ShortcutCase{"Cmd+Q", "Ctrl+Q"}, ShortcutCase{"Cmd+A", "Ctrl+A"},
@@ -184,6 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ShortcutCase{"", ""}, ShortcutCase{"Cmd+", ""}, ShortcutCase{"Cmd+Shift", ""},
                       ShortcutCase{"Hyper+Q", ""}, ShortcutCase{"Cmd+NoSuchKey", ""},
                       ShortcutCase{"Cmd+Q+W", ""}));
+// clang-format on
 
 TEST(MenuStructure, AnUnsetShortcutIsNone) {
   auto item = Entry("Item", "Item", nullptr);
@@ -299,70 +301,24 @@ TEST_P(EditEnabling, FollowsTheFocusedFieldEachTimeTheMenuShows) {
   EXPECT_EQ(EnabledAfterShowing(), c.enabled);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, EditEnabling,
     ::testing::Values(
         EnableCase{"no field focused", "abc", 0, 2, false, false, true, "x", false, {}},
-        EnableCase{"empty field, text on the clipboard",
-                   "",
-                   0,
-                   0,
-                   false,
-                   false,
-                   false,
-                   "x",
-                   true,
+        EnableCase{"empty field, text on the clipboard", "", 0, 0, false, false, false, "x", true,
                    {"EditPaste"}},
-        EnableCase{"text, nothing selected",
-                   "abc",
-                   0,
-                   0,
-                   false,
-                   false,
-                   false,
-                   "",
-                   true,
+        EnableCase{"text, nothing selected", "abc", 0, 0, false, false, false, "", true,
                    {"EditSelectAll"}},
-        EnableCase{"text selected",
-                   "abc",
-                   1,
-                   2,
-                   false,
-                   false,
-                   false,
-                   "",
-                   true,
+        EnableCase{"text selected", "abc", 1, 2, false, false, false, "", true,
                    {"EditCut", "EditCopy", "EditClear", "EditSelectAll"}},
-        EnableCase{"typed text, clipboard full",
-                   "abc",
-                   0,
-                   0,
-                   false,
-                   false,
-                   true,
-                   "x",
-                   true,
+        EnableCase{"typed text, clipboard full", "abc", 0, 0, false, false, true, "x", true,
                    {"EditUndo", "EditPaste", "EditSelectAll"}},
-        EnableCase{"read-only with a selection",
-                   "abc",
-                   0,
-                   3,
-                   true,
-                   false,
-                   true,
-                   "x",
-                   true,
+        EnableCase{"read-only with a selection", "abc", 0, 3, true, false, true, "x", true,
                    {"EditCopy", "EditSelectAll"}},
-        EnableCase{"password with a selection",
-                   "abc",
-                   0,
-                   3,
-                   false,
-                   true,
-                   false,
-                   "",
-                   true,
+        EnableCase{"password with a selection", "abc", 0, 3, false, true, false, "", true,
                    {"EditClear", "EditSelectAll"}}));
+// clang-format on
 
 TEST(MenuEnabling, OtherAutoEnableItemsAreSwitchedOnAndTheRestKeepTheirState) {
   auto menu = Entry("Menu", "Menu", "");
@@ -428,16 +384,18 @@ TEST_P(MenuBarAttach, ShowsTheMenusAndLaterAppends) {
   EXPECT_EQ(shown->width(), 400);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, MenuBarAttach,
-                         ::testing::Values(AttachCase{"plain widget", [] { return new QWidget; }},
-                                           AttachCase{"widget with a layout",
-                                                      [] {
-                                                        auto* w = new QWidget;
-                                                        new QVBoxLayout(w);
-                                                        return w;
-                                                      }},
-                                           AttachCase{"main window",
-                                                      [] { return new QMainWindow; }}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, MenuBarAttach,
+    ::testing::Values(AttachCase{"plain widget", [] { return new QWidget; }},
+                      AttachCase{"widget with a layout",
+                                 [] {
+                                   auto* w = new QWidget;
+                                   new QVBoxLayout(w);
+                                   return w;
+                                 }},
+                      AttachCase{"main window", [] { return new QMainWindow; }}));
+// clang-format on
 
 TEST(MenuBarAttach, NullWindowRaises) {
   Ref<GermanBar> bar = MakeBar();
