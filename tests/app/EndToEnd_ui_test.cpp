@@ -197,6 +197,17 @@ TEST_F(EndToEndTest, BackupRunStoppedResumedAndEndedByClosingTheWindow) {
 
 // --- Leaving the program during a run, wherever the worker stands ---
 
+// The two ways out of the program: the main window's close box and the File
+// menu's quit item.
+void CloseByCloseBox(Window1& w) { w.Widget()->close(); }
+void QuitByQuitItem(Window1&) {
+  app::MainMenuBar::ImplicitInstance()
+      ->Child("FileMenu")
+      ->Child("FileQuit")
+      ->NativeAction()
+      ->trigger();
+}
+
 // How the user leaves.
 struct QuitWay {
   const char* name;
@@ -264,15 +275,8 @@ TEST_P(QuitDuringARun, EndsTheProgramAtOnceAndLeavesNoPartialFile) {
 }
 
 const QuitWay kQuitWays[] = {
-    {"CloseBox", [](Window1& w) { w.Widget()->close(); }},
-    {"QuitItem",
-     [](Window1&) {
-       app::MainMenuBar::ImplicitInstance()
-           ->Child("FileMenu")
-           ->Child("FileQuit")
-           ->NativeAction()
-           ->trigger();
-     }},
+    {"CloseBox", CloseByCloseBox},
+    {"QuitItem", QuitByQuitItem},
 };
 
 const WorkerState kWorkerStates[] = {
@@ -387,15 +391,8 @@ const RepeatingFaultCase kRepeatingFaultCases[] = {
        EXPECT_TRUE(w.PushButton1()->Enabled()) << "Stop did not stop the run";
        w.Widget()->close();
      }},
-    {"CloseBox", [](Window1& w) { w.Widget()->close(); }},
-    {"QuitItem",
-     [](Window1&) {
-       app::MainMenuBar::ImplicitInstance()
-           ->Child("FileMenu")
-           ->Child("FileQuit")
-           ->NativeAction()
-           ->trigger();
-     }},
+    {"CloseBox", CloseByCloseBox},
+    {"QuitItem", QuitByQuitItem},
 };
 INSTANTIATE_TEST_SUITE_P(Ways, RepeatingFault, ::testing::ValuesIn(kRepeatingFaultCases),
                          [](const auto& info) {
