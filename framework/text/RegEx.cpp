@@ -112,17 +112,17 @@ Ref<RegExMatch> RegEx::SearchOnward() {
     return nullptr;
   }
   const size_t* ov = pattern.Ovector();
-  std::vector<size_t> offsets(ov, ov + 2 * pattern.Pairs());
   next_ = ov[1];
   afterEmpty_ = ov[0] == ov[1];
-  return std::make_shared<RegExMatch>(target_, std::move(offsets));
+  return std::make_shared<RegExMatch>(target_, ov, 2 * pattern.Pairs());
 }
 
 std::string RegEx::Replace(const std::string& target) {
   PcrePattern& pattern = Compiled();
   const bool all = options_->ReplaceAllMatches;
   std::string result;
-  size_t copied = 0;  // target is copied into result up to here
+  result.reserve(target.size());  // enough unless a replacement is the longer
+  size_t copied = 0;              // target is copied into result up to here
   size_t from = 0;
   uint32_t matchOptions = 0;
   while (from <= target.size() && pattern.Match(target, from, matchOptions)) {
