@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     // Once each first: the patterns get compiled and kept on both sides.
     const fw::StringArray first = app::ExtractPicURLs(*page);
     const std::vector<std::string> want = peer.Extract(*page);
-    if (std::vector<std::string>(first.begin(), first.end()) != want) {
+    if (first != want) {
       std::fprintf(stderr, "ours and the peer found different addresses on the %s\n", name);
       return 1;
     }

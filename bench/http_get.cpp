@@ -116,9 +116,7 @@ int main(int argc, char** argv) {
         }
       }
     }
-    std::vector<double> sorted = startups;
-    std::sort(sorted.begin(), sorted.end());
-    const double startup = sorted[sorted.size() / 2];
+    const double startup = PairedRatios::Median(startups);
     PairedRatios pr;
     for (int i = 0; i < runs; ++i) pr.Add(gets[i] * 1000, (curls[i] - startup) * 1000);
     std::printf("100 MiB %s (curl start-up, median %.1f ms, taken off)\n",

@@ -47,6 +47,7 @@
 #include <vector>
 
 #include "app/Startup.h"
+#include "bench/PairedRatios.h"
 #include "bench/PhotoLike.h"
 #include "framework/files/SpecialFolder.h"
 #include "framework/net/NameResolver.h"
@@ -183,12 +184,6 @@ void Go(app::Window1& w, const State& s, const std::string& folder) {
   w.TextField5()->SetText("0");
   w.Page = s.page;
   w.PushButton1()->Push();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 // decodeMs: into the conversion where the decode surely runs; encodeMs: where
@@ -405,7 +400,7 @@ int main(int argc, char** argv) {
                     double target) {
     std::printf("\n%s (%d rounds; peer: \"page wait\" of the same round)\n", title, rounds);
     std::printf("%-28s %10s %10s   %s\n", "state", "median", "max",
-                "ratio to peer: median [min-max]");
+                "ratio to peer: median (min-max)");
     bool met = true;
     const std::vector<double>& peer = ms["page wait"];
     for (const State& s : states) {
@@ -415,13 +410,12 @@ int main(int argc, char** argv) {
         met = false;
         continue;
       }
-      std::vector<double> ratios;
-      for (size_t i = 0; i < v.size(); ++i) ratios.push_back(v[i] / std::max(peer[i], 1e-3));
+      PairedRatios pr;
+      for (size_t i = 0; i < v.size(); ++i) pr.Add(v[i], peer[i]);
       const double mx = *std::max_element(v.begin(), v.end());
       met = met && mx < target;
-      std::printf("%-28s %7.2f ms %7.2f ms   %6.2f [%.2f-%.2f]\n", s.name, Median(v), mx,
-                  Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
-                  *std::max_element(ratios.begin(), ratios.end()));
+      std::printf("%-28s %7.2f ms %7.2f ms   %s\n", s.name, PairedRatios::Median(v), mx,
+                  pr.RatioText().c_str());
     }
     std::printf("target: max under %.0f ms in every state: %s\n", target, met ? "met" : "MISSED");
     return met;

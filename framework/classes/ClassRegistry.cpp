@@ -3,6 +3,7 @@
 #include <map>
 #include <mutex>
 
+#include "framework/classes/Operation.h"
 #include "framework/runtime/MainThread.h"
 #include "framework/runtime/RuntimeException.h"
 #include "framework/runtime/RuntimeLock.h"
@@ -89,7 +90,7 @@ const ClassRecord& BuildFramework(const FrameworkClass& c) {
   ClassRecord& r = RuntimeNewClass(super, std::string(c.name));
   RuntimeNewVtable(r, c.ownOperations);
   r.interfaces = c.interfaces;
-  r.attributes = RuntimeAllocateAttributeTable({{"__Scope", "Public"}});
+  r.attributes = PublicAttributes();
   return r;
 }
 

@@ -2,14 +2,7 @@
 
 #include <cstring>
 
-#include "framework/net/TCPSocket.h"
-
 namespace fw {
-
-// The connection layer's own codes are these errors.
-static_assert(static_cast<int32_t>(HTTPError::NameNotResolved) == TCPSocket::kErrorNameNotResolved);
-static_assert(static_cast<int32_t>(HTTPError::InvalidPort) == TCPSocket::kErrorInvalidPort);
-static_assert(static_cast<int32_t>(HTTPError::Tls) == TCPSocket::kErrorTls);
 
 std::string HTTPErrorName(HTTPError error) {
   switch (error) {

@@ -3,6 +3,8 @@
 #include <ostream>
 #include <string>
 
+#include "framework/net/TCPSocket.h"
+
 namespace fw {
 
 // Why an HTTP request ended short. HTTPSocket::ErrorCode() gives the number;
@@ -10,10 +12,11 @@ namespace fw {
 // ECONNRESET ...) from the connection.
 enum class HTTPError : int32_t {
   None = 0,
-  Timeout = -1,                // the set silence passed without a byte of body
-  NameNotResolved = 1001,      // empty host, or no address for it
-  InvalidPort = 1002,          // port outside 1..65535
-  Tls = 1003,                  // TLS handshake, certificate check or TLS stream failed
+  Timeout = -1,  // the set silence passed without a byte of body
+  // The connection layer's own codes.
+  NameNotResolved = TCPSocket::kErrorNameNotResolved,  // empty host, or no address for it
+  InvalidPort = TCPSocket::kErrorInvalidPort,          // port outside 1..65535
+  Tls = TCPSocket::kErrorTls,  // TLS handshake, certificate check or TLS stream failed
   BodyTooLarge = 1101,         // the body grew past the cap; the result holds the cap's bytes
   ShortBody = 1102,            // the server closed before Content-Length bytes came
   HeaderTooLarge = 1103,       // no end of the header block within its limit

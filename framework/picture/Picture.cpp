@@ -270,20 +270,17 @@ Picture::Picture(const QImage& image) {
     image_.fill(Qt::white);
     return;
   }
-  if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_RGB888) {
-    image_ = image;  // the same pixels
-    return;
-  }
-  QImage argb = image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32)
-                                        : image.convertToFormat(QImage::Format_RGB32);
-  TakeOver(std::move(argb));
+  TakeOver(image);  // 32-bit or 24-bit RGB: the same pixels
 }
 
-// Takes image's pixels as the picture's: 32-bit RGB as it is; 32-bit ARGB
-// turned into 32-bit RGB in the same memory, its transparency kept as a mask.
-// Other formats are converted.
+// Takes image's pixels as the picture's: 32-bit or 24-bit RGB as it is; one
+// with transparency (in whatever format: ARGB, a palette with clear entries,
+// 16 bits a channel) turned into 32-bit RGB, its transparency kept as a mask,
+// in the same memory where it is 32-bit ARGB already. Other formats are
+// converted to 32-bit RGB.
 void Picture::TakeOver(QImage image) {
-  if (image.format() == QImage::Format_ARGB32_Premultiplied) image.convertTo(QImage::Format_ARGB32);
+  if (image.hasAlphaChannel() && image.format() != QImage::Format_ARGB32)
+    image.convertTo(QImage::Format_ARGB32);
   if (image.format() != QImage::Format_ARGB32) {
     image_ = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_RGB888
                  ? std::move(image)

@@ -317,16 +317,18 @@ LockFreeSection::LockFreeSection() {
 }
 
 LockFreeSection::~LockFreeSection() {
-  if (ended_) return;
-  if (tRun) tRun->inSection = false;
-  if (released_) RuntimeLock::Instance().Acquire();
+  if (!ended_) Leave();
 }
 
 void LockFreeSection::End() {
   ended_ = true;
+  Leave();
+  Thread::CheckPoint();
+}
+
+void LockFreeSection::Leave() {
   if (tRun) tRun->inSection = false;
   if (released_) RuntimeLock::Instance().Acquire();
-  Thread::CheckPoint();
 }
 
 int WaitForFd(int fd, short events, int timeoutMs) {

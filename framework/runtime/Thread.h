@@ -110,6 +110,8 @@ class LockFreeSection {
   void End();
 
  private:
+  void Leave();  // the section is over; the lock is taken back if it was given up
+
   bool released_ = false;
   bool ended_ = false;
 };

@@ -35,6 +35,9 @@ class PcreEngine {
   decltype(&pcre2_set_match_limit_8) setMatchLimit = nullptr;
   decltype(&pcre2_set_depth_limit_8) setDepthLimit = nullptr;
   decltype(&pcre2_set_heap_limit_8) setHeapLimit = nullptr;
+
+  // The same functions in every slot; cannot fail.
+  bool operator==(const PcreEngine&) const = default;
 };
 
 }  // namespace fw

@@ -15,13 +15,6 @@ constexpr size_t kCacheSize = 8;
 // How many compiled patterns wait in the shared pool for the next RegEx.
 constexpr size_t kPoolSize = 16;
 
-bool SameEngine(const PcreEngine& a, const PcreEngine& b) {
-  return a.compile == b.compile && a.codeFree == b.codeFree && a.errorMessage == b.errorMessage &&
-         a.jitCompile == b.jitCompile && a.jitMatch == b.jitMatch && a.match == b.match &&
-         a.matchDataCreate == b.matchDataCreate && a.matchDataFree == b.matchDataFree &&
-         a.ovectorPointer == b.ovectorPointer && a.ovectorCount == b.ovectorCount;
-}
-
 // Compiled patterns of RegEx objects that are gone, for the next RegEx that
 // asks for the same pattern and options with the same engine: compiling and
 // handing a pattern to the JIT costs more than many a search. Each pattern
@@ -37,8 +30,7 @@ class PatternPool {
     std::lock_guard g(m_);
     for (auto it = patterns_.end(); it != patterns_.begin();) {
       --it;
-      if ((*it)->Flags() == flags && (*it)->Pattern() == pattern &&
-          SameEngine((*it)->Engine(), engine)) {
+      if ((*it)->Flags() == flags && (*it)->Pattern() == pattern && (*it)->Engine() == engine) {
         std::unique_ptr<PcrePattern> p = std::move(*it);
         patterns_.erase(it);
         return p;

@@ -72,8 +72,8 @@ void UnhandledReport::Report(std::exception_ptr e, std::string_view where) {
       std::lock_guard g(s.m);
       count = ++s.seen[Key{d.className, d.message, d.where}];
     }
-    std::string line = "Unhandled exception: " + d.className;
-    if (!d.message.empty()) line += ": " + d.message;
+    std::string line = "Unhandled exception: " +
+                       ExceptionDescription{d.className, d.message, d.errorNumber}.Line();
     if (!d.where.empty()) line += " (in " + d.where + ")";
     if (count > 1) line += " [" + std::to_string(count) + " times, shown once]";
     std::fprintf(stderr, "%s\n", line.c_str());

@@ -424,6 +424,22 @@ TEST(PictureMask, TransparencyOfADecodedPictureBecomesItsMask) {
   EXPECT_TRUE(opaque.Mask(true)->IsMask());
 }
 
+TEST(PictureMask, AClearPaletteEntryOfADecodedPictureBecomesItsMask) {
+  QImage img(2, 1, QImage::Format_Indexed8);
+  img.setColorTable({qRgba(0, 0, 0, 0), qRgba(0, 0, 255, 255)});
+  img.setPixel(0, 0, 0);
+  img.setPixel(1, 0, 1);
+  const std::string png = Encoded(img, "png");
+  ASSERT_TRUE(QImage::fromData(reinterpret_cast<const uchar*>(png.data()), int(png.size()))
+                  .hasAlphaChannel());
+  auto pic = fw::Picture::FromData(fw::MemoryBlock(png));
+  ASSERT_TRUE(pic);
+  EXPECT_TRUE(pic->HasOwnTransparency());
+  ASSERT_TRUE(pic->Mask(false));
+  EXPECT_EQ(pic->Mask(false)->Image().pixel(0, 0), qRgb(255, 255, 255));
+  EXPECT_EQ(pic->Mask(false)->Image().pixel(1, 0), qRgb(0, 0, 0));
+}
+
 // A picture with transparency of its own, drawn into its own mask, keeps the
 // mask it came with: shown on a colour it looks like its file drawn there,
 // with no pale rim at its soft edges.
