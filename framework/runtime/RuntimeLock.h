@@ -31,6 +31,9 @@ class RuntimeLock {
   // them; returns at once when nobody waits. False when the caller does not
   // hold the lock afterwards (it gave up, being killed meanwhile).
   bool Yield();
+  // True when some thread may be waiting for the lock: a yield point that
+  // sees false has nothing to hand over. Read without the mutex; cannot fail.
+  bool MayHaveWaiters() const { return waiting_.load(std::memory_order_relaxed) != 0; }
   // Wakes every thread waiting in Acquire so that one whose give-up flag has
   // just been set notices it. Cannot fail.
   void WakeWaiters();

@@ -45,8 +45,10 @@ struct Thread::RunState {
   std::atomic<bool> inSection{false};  // in a section without the lock (WithoutRuntimeLock)
 
   std::mutex m;
-  std::condition_variable cv;    // Kill, Resume; the sleep waits on it
-  bool suspended = false;        // guarded by m
+  std::condition_variable cv;  // Kill, Resume; the sleep waits on it
+  // Written under m (Suspend, Resume); read bare at each yield point, which
+  // takes m only when it is set.
+  std::atomic<bool> suspended{false};
   State state = State::Running;  // guarded by m
   std::shared_ptr<Thread> self;  // the run's own reference; guarded by m,
                                  // dropped under the runtime lock
@@ -182,6 +184,7 @@ void Thread::CheckPoint() {
   RunState* run = tRun;
   if (!run) return;
   if (run->killed) Unwind();
+  if (!run->suspended.load(std::memory_order_acquire)) return;
   std::unique_lock g(run->m);
   if (!run->suspended) return;
   const State before = run->state;
@@ -281,7 +284,9 @@ bool Thread::WaitForAllThreadsToEnd(int timeoutMs) {
 }
 
 void RuntimeBackgroundTask() {
-  RuntimeLock::Instance().Yield();
+  // Most yield points find nobody waiting: one atomic read, no call.
+  RuntimeLock& lock = RuntimeLock::Instance();
+  if (lock.MayHaveWaiters()) lock.Yield();
   Thread::CheckPoint();
 }
 

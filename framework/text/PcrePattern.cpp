@@ -21,6 +21,7 @@ PcrePattern::PcrePattern(Ref<const PcreEngine> engine, const std::string& patter
   // the rest of the text from every later start (a tag whose value is never
   // closed as the pattern expects); the interpreter stays as the fallback.
   jit_ = e.jitCompile(code_, PCRE2_JIT_COMPLETE) == 0;
+  if (jit_) jitMatch_ = e.jitMatch;
   data_ = e.matchDataCreate(code_, nullptr);
   // The default limits (ten million steps) end a search on a page of some ten
   // megabytes with an error, though the JIT's scan of it is linear and quick.
@@ -49,11 +50,11 @@ void PcrePattern::Release() {
   context_ = nullptr;
 }
 
-bool PcrePattern::Match(std::string_view subject, size_t start, uint32_t options) {
+bool PcrePattern::MatchSlowly(std::string_view subject, size_t start, uint32_t options, int jitRc) {
   const PcreEngine& e = *engine_;
-  const auto* text = reinterpret_cast<PCRE2_SPTR8>(subject.data() ? subject.data() : "");
-  int rc = jit_ ? e.jitMatch(code_, text, subject.size(), start, options, data_, context_)
-                : e.match(code_, text, subject.size(), start, options, data_, context_);
+  const PCRE2_SPTR8 text = Text(subject);
+  int rc = jitRc != kNotRun ? jitRc
+                            : e.match(code_, text, subject.size(), start, options, data_, context_);
   if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
     // The JIT's own stack ran out on a deep backtrack; the interpreter keeps
     // its frames on the heap.

@@ -23,7 +23,15 @@ class PcrePattern {
   // when not. The engine's step, depth and heap limits are lifted: a search
   // runs to its answer however long the subject; raises RuntimeException
   // only when the engine still gives up (out of memory).
-  bool Match(std::string_view subject, size_t start, uint32_t options);
+  bool Match(std::string_view subject, size_t start, uint32_t options) {
+    // The common case, a JIT search that finds or finds nothing, without a call
+    // of ours; the rest (no JIT, the JIT's stack, errors) below.
+    if (!jitMatch_) return MatchSlowly(subject, start, options, kNotRun);
+    const int rc = jitMatch_(code_, Text(subject), subject.size(), start, options, data_, context_);
+    if (rc >= 0) return true;
+    if (rc == PCRE2_ERROR_NOMATCH) return false;
+    return MatchSlowly(subject, start, options, rc);
+  }
   // Start and end byte offsets of the whole match and of each group of the last
   // successful Match, PCRE2_UNSET for a group that took no part; stale after a failed one.
   const size_t* Ovector() const { return ovector_; }
@@ -38,6 +46,12 @@ class PcrePattern {
   bool HasJit() const { return jit_; }
 
  private:
+  // Match without the JIT's answer (kNotRun) or after the JIT gave jitRc, an error.
+  static constexpr int kNotRun = 1;
+  bool MatchSlowly(std::string_view subject, size_t start, uint32_t options, int jitRc);
+  static PCRE2_SPTR8 Text(std::string_view s) {
+    return reinterpret_cast<PCRE2_SPTR8>(s.data() ? s.data() : "");
+  }
   void Release();
   [[noreturn]] void Fail(int code, const char* what) const;
 
@@ -50,6 +64,9 @@ class PcrePattern {
   const size_t* ovector_ = nullptr;
   uint32_t pairs_ = 0;
   bool jit_ = false;
+  // The engine's JIT search when the JIT took the pattern and the subject is
+  // never null; else null.
+  decltype(&pcre2_jit_match_8) jitMatch_ = nullptr;
 };
 
 }  // namespace fw

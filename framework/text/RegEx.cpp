@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 #include "framework/text/PcreEngine.h"
 #include "framework/text/PcrePattern.h"
@@ -58,32 +59,49 @@ class PatternPool {
 RegEx::RegEx() : options_(std::make_shared<RegExOptions>()) {}
 
 RegEx::~RegEx() {
-  for (auto& p : cache_) PatternPool::Instance().Give(std::move(p));
+  for (Cached& c : cache_) PatternPool::Instance().Give(std::move(c.pattern));
 }
 
-PcrePattern& RegEx::Compiled() {
+inline PcrePattern& RegEx::Compiled() {
   const uint32_t flags = options_->CompileFlags();
-  if (!cache_.empty() && cache_.back()->Flags() == flags &&
-      cache_.back()->Pattern() == SearchPattern) {
-    return *cache_.back();
+  // The pattern of the last search: a continued search finds it here at once.
+  if (!cache_.empty()) {
+    Cached& c = cache_[current_];
+    if (c.pattern->Flags() == flags && c.pattern->Pattern() == SearchPattern) {
+      c.lastUse = ++uses_;
+      return *c.pattern;
+    }
   }
-  auto it = std::find_if(cache_.begin(), cache_.end(), [&](const std::unique_ptr<PcrePattern>& p) {
-    return p->Flags() == flags && p->Pattern() == SearchPattern;
-  });
-  if (it != cache_.end()) {
-    std::rotate(it, it + 1, cache_.end());
-    return *cache_.back();
+  return CompiledAnother(flags);
+}
+
+PcrePattern& RegEx::CompiledAnother(uint32_t flags) {
+  const uint64_t use = ++uses_;
+  // One used a moment ago: a caller that takes turns between a few patterns
+  // finds each of them here.
+  for (size_t i = 0; i < cache_.size(); ++i) {
+    if (cache_[i].pattern->Flags() == flags && cache_[i].pattern->Pattern() == SearchPattern) {
+      current_ = i;
+      cache_[i].lastUse = use;
+      return *cache_[i].pattern;
+    }
   }
   if (!engine_) engine_ = PcreEngine::Load();
   std::unique_ptr<PcrePattern> compiled =
       PatternPool::Instance().Take(*engine_, SearchPattern, flags);
   if (!compiled) compiled = std::make_unique<PcrePattern>(engine_, SearchPattern, flags);
-  if (cache_.size() >= kCacheSize) {
-    PatternPool::Instance().Give(std::move(cache_.front()));
-    cache_.erase(cache_.begin());
+  if (cache_.size() < kCacheSize) {
+    cache_.push_back({std::move(compiled), use});
+    current_ = cache_.size() - 1;
+  } else {
+    current_ = static_cast<size_t>(
+        std::min_element(cache_.begin(), cache_.end(),
+                         [](const Cached& a, const Cached& b) { return a.lastUse < b.lastUse; }) -
+        cache_.begin());
+    PatternPool::Instance().Give(std::exchange(cache_[current_].pattern, std::move(compiled)));
+    cache_[current_].lastUse = use;
   }
-  cache_.push_back(std::move(compiled));
-  return *cache_.back();
+  return *cache_[current_].pattern;
 }
 
 Ref<RegExMatch> RegEx::Search(std::string target) {
@@ -101,33 +119,50 @@ Ref<RegExMatch> RegEx::SearchOnward() {
   if (next_ > target_->size() ||
       !pattern.Match(*target_, next_, afterEmpty_ ? PCRE2_NOTEMPTY_ATSTART : 0)) {
     target_.reset();
+    for (Ref<RegExMatch>& m : handedOut_) m.reset();
     return nullptr;
   }
   const size_t* ov = pattern.Ovector();
   next_ = ov[1];
   afterEmpty_ = ov[0] == ov[1];
-  return std::make_shared<RegExMatch>(target_, ov, 2 * pattern.Pairs());
+  Ref<RegExMatch>& slot = handedOut_[nextSlot_];
+  nextSlot_ ^= 1;
+  if (slot && slot.use_count() == 1) {
+    // Nobody but this RegEx holds it any more.
+    slot->Reset(target_, ov, 2 * pattern.Pairs());
+  } else {
+    slot = std::make_shared<RegExMatch>(target_, ov, 2 * pattern.Pairs());
+  }
+  return slot;
 }
 
 std::string RegEx::Replace(const std::string& target) {
   PcrePattern& pattern = Compiled();
-  const bool all = options_->ReplaceAllMatches;
+  if (!pattern.Match(target, 0, 0)) return target;
+  const size_t* ov = pattern.Ovector();
+  size_t start = ov[0], end = ov[1];
   std::string result;
+  if (!options_->ReplaceAllMatches) {
+    // One match: the result's size is known.
+    result.reserve(target.size() - (end - start) + ReplacementPattern.size());
+    result.append(target.data(), start);
+    result += ReplacementPattern;
+    result.append(target.data() + end, target.size() - end);
+    return result;
+  }
   result.reserve(target.size());  // enough unless a replacement is the longer
   size_t copied = 0;              // target is copied into result up to here
-  size_t from = 0;
-  uint32_t matchOptions = 0;
-  while (from <= target.size() && pattern.Match(target, from, matchOptions)) {
-    const size_t* ov = pattern.Ovector();
-    const size_t start = ov[0], end = ov[1];
-    if (start > copied) result.append(target, copied, start - copied);
+  for (;;) {
+    if (start > copied) result.append(target.data() + copied, start - copied);
     result += ReplacementPattern;
     copied = std::max(copied, end);
-    if (!all) break;
-    from = end;
-    matchOptions = start == end ? PCRE2_NOTEMPTY_ATSTART : 0;
+    const size_t from = end;
+    const uint32_t matchOptions = start == end ? PCRE2_NOTEMPTY_ATSTART : 0;
+    if (from > target.size() || !pattern.Match(target, from, matchOptions)) break;
+    start = ov[0];
+    end = ov[1];
   }
-  result.append(target, copied, std::string::npos);
+  result.append(target.data() + copied, target.size() - copied);
   return result;
 }
 

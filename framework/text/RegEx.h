@@ -49,14 +49,30 @@ class RegEx {
 
  private:
   PcrePattern& Compiled();
+  PcrePattern& CompiledAnother(uint32_t flags);
   Ref<RegExMatch> SearchOnward();
 
   Ref<RegExOptions> options_;
-  Ref<const PcreEngine> engine_;                     // loaded at the first compile
-  std::vector<std::unique_ptr<PcrePattern>> cache_;  // most recently used last
-  std::shared_ptr<const std::string> target_;        // of continued searches; null when done
-  size_t next_ = 0;                                  // where the next continued search starts
-  bool afterEmpty_ = false;  // the previous match was empty and ended at next_
+  Ref<const PcreEngine> engine_;  // loaded at the first compile
+  // Compiled patterns, in no order; each with the count of the last Compiled()
+  // that returned it, so the least recently used goes when the cache is full.
+  struct Cached {
+    std::unique_ptr<PcrePattern> pattern;
+    uint64_t lastUse;
+  };
+  std::vector<Cached> cache_;
+  size_t current_ = 0;  // the entry returned last; meaningless while cache_ is empty
+  uint64_t uses_ = 0;   // Compiled() calls so far
+  std::shared_ptr<const std::string> target_;  // of continued searches; null when done
+  size_t next_ = 0;                            // where the next continued search starts
+  bool afterEmpty_ = false;                    // the previous match was empty and ended at next_
+  // The matches handed out by the last two continued searches. A caller that
+  // keeps one match at a time has let go of the older by the next search, and
+  // that object is then filled anew instead of a new one being made: a page's
+  // search finds a match per tag. Dropped when the searches end, so that they
+  // hold no target.
+  Ref<RegExMatch> handedOut_[2];
+  size_t nextSlot_ = 0;  // which of handedOut_ the next match goes to
 };
 
 }  // namespace fw

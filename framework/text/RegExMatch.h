@@ -20,6 +20,11 @@ class RegExMatch {
   std::string SubExpressionString(int32_t n) const;
 
  private:
+  friend class RegEx;
+  // Makes this the match given, as the constructor would; for a RegEx that
+  // hands out a match nobody else holds any more.
+  void Reset(const std::shared_ptr<const std::string>& target, const size_t* offsets, size_t count);
+
   // The offsets of a match with a few groups are kept in the object itself:
   // a page's search makes one match per tag.
   static constexpr size_t kInline = 8;

@@ -92,6 +92,55 @@ TEST(RegExTest, ContinuedSearchGoesOnFromTheEndOfThePreviousMatch) {
   EXPECT_EQ(first->SubExpressionString(0), "a");  // an earlier match keeps its text
 }
 
+TEST(RegExTest, AMatchKeepsItsTextHoweverManyFollowWhileItIsHeld) {
+  fw::RegEx re;
+  re.SearchPattern = "\\d+";
+  const std::string target = "a1b22c333d4444e55555";
+  const std::vector<std::string> want = {"1", "22", "333", "4444", "55555"};
+
+  // Every match held to the end.
+  std::vector<fw::Ref<fw::RegExMatch>> all;
+  for (auto m = re.Search(target); m; m = re.Search()) all.push_back(m);
+  ASSERT_EQ(all.size(), want.size());
+  for (size_t i = 0; i < all.size(); ++i) EXPECT_EQ(all[i]->SubExpressionString(0), want[i]);
+
+  // Every other match held, the rest let go at once.
+  std::vector<fw::Ref<fw::RegExMatch>> some;
+  int n = 0;
+  for (auto m = re.Search(target); m; m = re.Search(), ++n) {
+    if (n % 2 == 0) some.push_back(m);
+  }
+  ASSERT_EQ(some.size(), 3u);
+  EXPECT_EQ(some[0]->SubExpressionString(0), "1");
+  EXPECT_EQ(some[1]->SubExpressionString(0), "333");
+  EXPECT_EQ(some[2]->SubExpressionString(0), "55555");
+
+  // A match of one target, held while another target is searched.
+  auto old = re.Search("x7");
+  auto m = re.Search("y88z999");
+  m = re.Search();
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->SubExpressionString(0), "999");
+  EXPECT_FALSE(re.Search());
+  EXPECT_EQ(old->SubExpressionString(0), "7");
+}
+
+TEST(RegExTest, ManyPatternsTakenInTurnEachSearchAsTheirOwn) {
+  // More patterns than a RegEx keeps compiled, twice round, with the options
+  // changed between rounds.
+  fw::RegEx re;
+  re.ReplacementPattern = "_";
+  for (int round = 0; round < 2; ++round) {
+    re.Options()->ReplaceAllMatches = round == 1;
+    for (char c = 'a'; c <= 'l'; ++c) {
+      re.SearchPattern = std::string(1, c) + "+";
+      const std::string target = std::string("x") + c + c + "y" + c;
+      const std::string want = round == 0 ? "x_y" + std::string(1, c) : "x_y_";
+      EXPECT_EQ(re.Replace(target), want) << "pattern " << re.SearchPattern << " round " << round;
+    }
+  }
+}
+
 TEST(RegExTest, NoMatchAndNoTargetGiveNil) {
   fw::RegEx re;
   re.SearchPattern = "z";
