@@ -10,8 +10,10 @@
 // decode and encode at quality 100, and the same durable write (an unnamed
 // file, written, flushed, linked under its name, the folder flushed). A
 // third figure is decode + encode alone on the same bytes in memory. All run
-// in turns, the first side changing from run to run; the saved bytes of ours
-// and the peer are compared.
+// in turns, the first side changing from run to run, each after a sync() so
+// that no side pays for the write-back of the one before; the saved bytes of
+// ours and the peer are compared. The peer works one step after another, as
+// asked of it; ours converts and writes a picture while it fetches the next.
 //
 // Usage: bench_page_cycle [runs]
 #include <curl/curl.h>
@@ -234,6 +236,9 @@ int main(int argc, char** argv) {
           dir / ("peer-" + std::to_string(sc.page) + "-" + std::to_string(r));
       double ours = 0, peer = 0, codecMs = 0;
       for (int side = 0; side < 3; ++side) {
+        // Each side starts with the disk settled: no write-back of the
+        // side before (or of the folders removed) runs into its time.
+        ::sync();
         switch ((side + r) % 3) {
           case 0:
             ours = RunOurs(server, pagePath, heldPath, folder, sc.pictures);

@@ -1,7 +1,11 @@
 #include "main_window/DownloadWorker.h"
 
+#include <atomic>
 #include <cstdint>
+#include <exception>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "framework/files/FileWriteQueue.h"
 #include "framework/files/FolderItem.h"
@@ -11,6 +15,7 @@
 #include "framework/picture/MemoryBlock.h"
 #include "framework/picture/Picture.h"
 #include "framework/runtime/Int32.h"
+#include "framework/runtime/JobQueue.h"
 #include "framework/runtime/Nil.h"
 #include "framework/text/Text.h"
 #include "main_window/ExtractPicURLs.h"
@@ -58,14 +63,39 @@ std::string DecodeStampEncode(std::string bytes, const std::string& watermark) {
   return picture->Encode(fw::Picture::kFormatJPEG, kSaveQuality);
 }
 
+// What becomes of a picture after its download, in two stages on helper
+// threads: the conversion, then the write (whole, flushed, then named). The
+// worker fetches the next picture meanwhile; downloads stay one at a time,
+// since only the worker makes them. A conversion that ends after the worker
+// was killed is dropped.
+struct PictureStages {
+  fw::JobQueue converter;
+  std::shared_ptr<fw::FileWriteQueue> writer = std::make_shared<fw::FileWriteQueue>();
+  std::shared_ptr<const std::atomic<bool>> killed = fw::Thread::CurrentRunKilledFlag();
+
+  // Raises, on the worker, what left a conversion (a stand-in's exception,
+  // want of memory), as if the worker had converted the picture itself.
+  void RaiseFailure() {
+    if (std::exception_ptr failure = converter.TakeFailure()) std::rethrow_exception(failure);
+  }
+  // Every picture handed over is converted and on disk.
+  void WaitAll() {
+    fw::WithoutRuntimeLock([&] {
+      converter.WaitAll();
+      writer->WaitAll();
+    });
+    RaiseFailure();
+  }
+};
+
 // One "jpg" address: takes up the next number, fetches the picture and hands
-// it to writer to be saved in folder. Nothing is saved when the download is
-// not whole (cut short, reset, timed out, past the cap, or an address that
-// cannot be sent), the picture does not decode, the file name gives no item
-// in the folder or a file of that name exists already; the number is used up
-// all the same.
+// it over to be converted and saved in folder. Nothing is saved when the
+// download is not whole (cut short, reset, timed out, past the cap, or an
+// address that cannot be sent), the picture does not decode, the file name
+// gives no item in the folder or a file of that name exists already; the
+// number is used up all the same.
 void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::FolderItem& folder,
-                 const std::string& address, fw::FileWriteQueue& writer) {
+                 const std::string& address, PictureStages& stages) {
   props.count = fw::AddWrap(props.count, 1);
   std::string bytes = client.Get(address, kRequestTimeoutSeconds);
   // Part of a picture can decode as a whole one with a blank end; only a
@@ -74,22 +104,25 @@ void TakePicture(MainWindowProperties& props, fw::HTTPSocket& client, const fw::
 
   // Read under the lock, before the work that runs without it.
   const std::string fileName = props.picturename + "-" + fw::Str(props.count) + ".jpg";
-  const std::string watermark = props.watermark;
   const fw::Ref<fw::FolderItem> target = folder.Child(fileName);
   if (!target || target->Exists()) return;
 
-  // Decoding and encoding a large picture take long; the main thread goes on
-  // meanwhile. A Stop in that time lets the work run out on its own and drops
-  // its result: nothing is saved and the worker takes no further step.
+  // Decoding and encoding a large picture take long; the main thread and the
+  // next download go on meanwhile. A Stop in that time lets the work run out
+  // on its own and drops its result: nothing is saved.
   PictureConversion convert = ConversionSlot();
   if (!convert) convert = DecodeStampEncode;
-  std::string encoded =
-      fw::WithoutRuntimeLock([&] { return convert(std::move(bytes), watermark); });
-  if (encoded.empty()) return;
-  // Written whole under its name or not at all, and an existing file is
-  // never replaced; the writing goes on while the next picture is fetched.
-  if (!writer.HasRoom()) fw::WithoutRuntimeLock([&] { writer.WaitForRoom(); });
-  writer.Submit(target, std::move(encoded));
+  if (!stages.converter.HasRoom()) fw::WithoutRuntimeLock([&] { stages.converter.WaitForRoom(); });
+  stages.RaiseFailure();
+  stages.converter.Submit([convert = std::move(convert), bytes = std::move(bytes),
+                           watermark = props.watermark, target, writer = stages.writer,
+                           killed = stages.killed]() mutable {
+    std::string encoded = convert(std::move(bytes), watermark);
+    if (encoded.empty() || killed->load()) return;
+    // Written whole under its name or not at all, and an existing file is
+    // never replaced.
+    writer->Submit(target, std::move(encoded));
+  });
 }
 
 }  // namespace
@@ -101,9 +134,8 @@ void SetPictureConversion(PictureConversion conversion) {
 PictureConversion RealPictureConversion() { return DecodeStampEncode; }
 
 void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread) {
-  // Pictures handed over are written even when the worker is killed: its end
-  // waits for them.
-  fw::FileWriteQueue writer;
+  // Pictures converted before the worker is killed are written all the same.
+  PictureStages stages;
   for (;;) {
     props.Page = fw::AddWrap(props.Page, 1);
     const auto pageClient = std::make_shared<fw::HTTPSocket>();
@@ -121,13 +153,13 @@ void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread) {
     for (int32_t i = 0; i <= fw::Ubound(addresses); ++i) {
       const std::string& address = fw::At(addresses, i);
       if (outputFolder && fw::StrEq(fw::Right(address, 3), "jpg")) {
-        TakePicture(props, *pictureClient, *outputFolder, address, writer);
+        TakePicture(props, *pictureClient, *outputFolder, address, stages);
       }
       fw::RuntimeBackgroundTask();
     }
 
     // Every picture of the page is on disk before the pause.
-    fw::WithoutRuntimeLock([&] { writer.WaitAll(); });
+    stages.WaitAll();
     thread.Sleep(kPauseMs, false);
     fw::RuntimeBackgroundTask();
   }

@@ -20,7 +20,8 @@ void RunDownloadWorker(MainWindowProperties& props, fw::Thread& thread);
 
 // What becomes of a downloaded picture: its bytes decoded, stamped with the
 // watermark and encoded as the JPEG to save; "" when they do not decode. It
-// runs without the runtime lock, so it touches only its arguments.
+// runs on a helper thread without the runtime lock, while the worker fetches
+// the next picture, so it touches only its arguments.
 using PictureConversion =
     std::function<std::string(std::string bytes, const std::string& watermark)>;
 // Puts conversion in place of the real one (tests); empty puts it back.

@@ -21,8 +21,10 @@
 //  4. WaitForFd, for one poll: every wait of an HTTP request (TCPSocket::Poll)
 //     and the wait for a name lookup's answer (NameResolver).
 //  5. A suspended worker, while it is held at its yield point (CheckPoint).
-//  6. WithoutRuntimeLock, for the section it runs (the picture's decode, stamp
-//     and encode in the download worker).
+//  6. WithoutRuntimeLock, for the section it runs (in the download worker:
+//     the wait for room in its conversion queue, and at a page's end the wait
+//     for its pictures to be converted and written). The helper threads of a
+//     JobQueue, which do that work, never take the lock.
 //  7. The end of a worker's run: its last step releases (Thread.cpp, Body).
 //  8. Thread::WaitForAllThreadsToEnd, while it waits for the runtime's OS
 //     threads to end (the runtime's end, tests): a run that ends by itself

@@ -27,7 +27,7 @@
 
 namespace fw {
 
-struct Thread::RunState {
+struct Thread::RunState : std::enable_shared_from_this<Thread::RunState> {
   RunState() : wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
   ~RunState() {
     if (wakeFd >= 0) close(wakeFd);
@@ -198,6 +198,14 @@ void Thread::CheckPoint() {
   if (run->killed) Unwind();
   g.lock();
   run->state = before;
+}
+
+std::shared_ptr<const std::atomic<bool>> Thread::CurrentRunKilledFlag() {
+  static const auto never = std::make_shared<const std::atomic<bool>>(false);
+  RunState* run = tRun;
+  if (!run) return never;
+  // The OS thread holds its run while tRun is set.
+  return std::shared_ptr<const std::atomic<bool>>(run->shared_from_this(), &run->killed);
 }
 
 void Thread::Sleep(int32_t ms, bool /*wakeEarly: changes nothing*/) {

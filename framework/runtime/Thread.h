@@ -77,6 +77,10 @@ class Thread : public std::enable_shared_from_this<Thread> {
   // (with the lock given up) and holds the thread (lock released) while it is
   // suspended. Does nothing on the main thread.
   static void CheckPoint();
+  // The calling worker run's killed flag, set once by Kill, for work the run
+  // hands to another thread: it stays readable there as long as it is held.
+  // On any other thread a flag that is never set. Cannot fail.
+  static std::shared_ptr<const std::atomic<bool>> CurrentRunKilledFlag();
 
   struct RunState;  // one run, shared by the Thread object and its OS thread
 

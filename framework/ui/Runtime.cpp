@@ -29,16 +29,16 @@ std::atomic<int32_t> gExitStatus{0};
 std::atomic<bool> gQuitPending{false};    // Quit came and the loop has not returned for it yet
 std::atomic<bool> gStartupFailed{false};  // UnhandledException reported something
 
-// How long the end of the runtime waits for threads that were let go in a
-// section without the lock (a decode, a name lookup) before it gives up on
-// them: well inside the half second a quit may take.
+// How long the end of the runtime waits for threads that were let go without
+// the lock (a picture's conversion or write, a name lookup) before it gives
+// up on them: well inside the half second a quit may take.
 constexpr int kLetGoGraceMs = 100;
 
 // Kills every worker; when a thread let go is still finishing after the grace
 // and the process is the runtime's own, ends the process here with the exit
 // status: its static state must not be torn down under that thread, and
-// there is nothing left that needs saving (workers write only under the lock,
-// and none holds it).
+// there is nothing left that needs saving (a file gets its name only once it
+// is whole and flushed, so a write cut off here leaves nothing).
 void EndWorkers() {
   Thread::KillAll();
   if (Thread::WaitForAllThreadsToEnd(kLetGoGraceMs) || !gOwnedApp) return;

@@ -19,6 +19,7 @@
 #include "framework/runtime/Clock.h"
 #include "framework/runtime/Int32.h"
 #include "framework/runtime/Thread.h"
+#include "framework/runtime/UnhandledException.h"
 #include "framework/text/Text.h"
 #include "tests/support/FixtureBlog.h"
 #include "tests/support/Gate.h"
@@ -596,6 +597,66 @@ TEST_F(DownloadWorkerTest, StopWhileALargePictureIsWorkedOnLeavesItWholeOrAbsent
   EXPECT_TRUE(entries == Paths{} || entries == Paths{"pic-1.jpg"})
       << ::testing::PrintToString(entries);
   if (!entries.empty()) ExpectPicture(Out() / "pic-1.jpg", 3000, 2000, 0x336699);
+}
+
+// A picture is converted and written while the next one downloads; the
+// downloads themselves stay one after another, and every picture keeps the
+// number it was fetched under.
+TEST_F(DownloadWorkerTest, NextPictureIsFetchedWhileOneIsConverted) {
+  std::atomic<int> conversions{0};
+  const app::PictureConversion real = app::RealPictureConversion();
+  app::SetPictureConversion([&](std::string bytes, const std::string& watermark) {
+    if (++conversions == 1) gate_.Pass();  // the first one until the test says
+    return real(std::move(bytes), watermark);
+  });
+  blog_->AddPicture("/pics/first.jpg", 24, 16, 0xCC2222);
+  blog_->AddPicture("/pics/second.jpg", 20, 30, 0x22CC22);
+  blog_->AddPicture("/pics/third.jpg", 16, 16, 0x2222CC);
+  blog_->SetPage(1, {A("/pics/first.jpg"), A("/pics/second.jpg"), A("/pics/third.jpg")});
+  blog_->HoldPage(2);
+  Start();
+
+  ASSERT_TRUE(blog_->WaitForRequest("/pics/second.jpg")) << "the worker waited for a conversion";
+  RealPause(20);
+  EXPECT_EQ(gate_.Passed(), 0);
+  EXPECT_EQ(Entries(), Paths{});
+  EXPECT_EQ(blog_->RequestPaths().back(), "/pics/third.jpg")
+      << "one picture waits for its conversion, one is converting, none is fetched further";
+
+  gate_.Open();
+  ASSERT_TRUE(blog_->WaitForRequest("/page/2")) << "the page did not end";
+  EXPECT_EQ(blog_->RequestPaths(), (Paths{"/page/1", "/pics/first.jpg", "/pics/second.jpg",
+                                          "/pics/third.jpg", "/page/2"}));
+  EXPECT_EQ(Entries(), (Paths{"pic-1.jpg", "pic-2.jpg", "pic-3.jpg"}))
+      << "every picture is on disk before the pause";
+  ExpectPicture(Out() / "pic-1.jpg", 24, 16, 0xCC2222);
+  ExpectPicture(Out() / "pic-2.jpg", 20, 30, 0x22CC22);
+  ExpectPicture(Out() / "pic-3.jpg", 16, 16, 0x2222CC);
+}
+
+// What leaves a conversion is raised on the worker, as if the worker had
+// converted the picture itself: the run ends with the report, and the picture
+// is not saved.
+TEST_F(DownloadWorkerTest, FailureInAConversionEndsTheRunWithAReport) {
+  std::atomic<int> reports{0};
+  std::string report;
+  fw::SetUnhandledReporter([&](std::exception_ptr e, std::string_view) {
+    report = fw::DescribeException(e);
+    ++reports;
+  });
+  app::SetPictureConversion([](std::string, const std::string&) -> std::string {
+    throw std::runtime_error("out of pixels");
+  });
+  blog_->AddPicture("/pics/a.jpg");
+  blog_->SetPage(1, {A("/pics/a.jpg")});
+  Start();
+
+  ASSERT_TRUE(WaitUntil([&] { return !thread_->IsRunning(); })) << "the run did not end";
+  EXPECT_EQ(reports, 1);
+  EXPECT_NE(report.find("out of pixels"), std::string::npos) << report;
+  EXPECT_EQ(blog_->RequestPaths(), (Paths{"/page/1", "/pics/a.jpg"}));
+  EXPECT_EQ(Entries(), Paths{});
+  fw::SetUnhandledReporter(nullptr);
 }
 
 // --- Stop in every state of the worker ---

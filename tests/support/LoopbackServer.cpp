@@ -372,8 +372,8 @@ std::vector<std::string> LoopbackServer::Requests() const {
 
 size_t LoopbackServer::RequestCount(const std::string& path) const {
   std::lock_guard g(m_);
-  return static_cast<size_t>(std::count_if(arrivals_.begin(), arrivals_.end(),
-                                           [&](const Arrival& a) { return a.path == path; }));
+  const auto it = arrivalsByPath_.find(path);
+  return it == arrivalsByPath_.end() ? 0 : it->second.size();
 }
 
 int LoopbackServer::Connections() const {
@@ -409,14 +409,11 @@ std::optional<LoopbackServer::TimePoint> LoopbackServer::WaitForRequest(const st
   std::optional<TimePoint> at;
   WaitFor(
       [&] {
-        size_t seen = 0;
-        for (const Arrival& a : arrivals_) {
-          if (a.path == path && ++seen == count) {
-            at = a.at;
-            return true;
-          }
-        }
-        return count == 0;
+        if (count == 0) return true;
+        const auto it = arrivalsByPath_.find(path);
+        if (it == arrivalsByPath_.end() || it->second.size() < count) return false;
+        at = it->second[count - 1];
+        return true;
       },
       timeoutMs);
   return at;
@@ -471,7 +468,9 @@ void LoopbackServer::Serve(int fd, uint64_t id) {
       const std::string path = a == std::string::npos ? "" : line.substr(a + 1, b - a - 1);
       {
         std::lock_guard g(m_);
-        arrivals_.push_back({head, path, std::chrono::steady_clock::now()});
+        const TimePoint now = std::chrono::steady_clock::now();
+        arrivals_.push_back({head, path, now});
+        arrivalsByPath_[path].push_back(now);
       }
       arrived_.notify_all();
       for (const Step& step : ReplyFor(path)) {

@@ -144,6 +144,10 @@ class LoopbackServer {
   std::map<std::string, Reply> replies_;     // guarded by m_
   Reply defaultReply_;                       // guarded by m_
   std::vector<Arrival> arrivals_;            // guarded by m_
+  // When each path's requests arrived, in order: a waiter wakes at every
+  // request and must not search the whole log meanwhile, the server's
+  // mutex held (a page of 200 pictures, run after run). Guarded by m_.
+  std::map<std::string, std::vector<TimePoint>> arrivalsByPath_;
   int connections_ = 0;                      // guarded by m_
   int open_ = 0;                             // guarded by m_
   std::map<uint64_t, std::thread> workers_;  // by connection number; guarded by m_
