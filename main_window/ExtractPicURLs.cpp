@@ -45,6 +45,7 @@ fw::StringArray ExtractPicURLs(std::string pageText) {
 
   // Each tag text cut down to its value: the head removed, then the tail.
   fw::StringArray addresses;
+  addresses.reserve(tagTexts.size());
   fw::NonNil(re->Options()).ReplaceAllMatches = false;
   re->ReplacementPattern = "";
   for (int32_t i = 0; i <= fw::Ubound(tagTexts); ++i) {

@@ -62,34 +62,45 @@ RegEx::~RegEx() {
   for (Cached& c : cache_) PatternPool::Instance().Give(std::move(c.pattern));
 }
 
+bool RegEx::Cached::Fits(const std::string& pattern, uint32_t flags) const {
+  const PcrePattern& p = *this->pattern;
+  return p.Pattern().size() == pattern.size() && p.Flags() == flags && p.Pattern() == pattern;
+}
+
 inline PcrePattern& RegEx::Compiled() {
   const uint32_t flags = options_->CompileFlags();
-  // The pattern of the last search: a continued search finds it here at once.
+  // The pattern of the last search (a continued search), or the one before
+  // it (a caller that takes turns between two patterns).
   if (!cache_.empty()) {
-    Cached& c = cache_[current_];
-    if (c.pattern->Flags() == flags && c.pattern->Pattern() == SearchPattern) {
-      c.lastUse = ++uses_;
-      return *c.pattern;
+    if (!cache_[current_].Fits(SearchPattern, flags)) {
+      if (!cache_[previous_].Fits(SearchPattern, flags)) return CompiledAnother(flags);
+      std::swap(current_, previous_);
     }
+    cache_[current_].lastUse = ++uses_;
+    return *cache_[current_].pattern;
   }
   return CompiledAnother(flags);
 }
 
 PcrePattern& RegEx::CompiledAnother(uint32_t flags) {
-  const uint64_t use = ++uses_;
-  // One used a moment ago: a caller that takes turns between a few patterns
-  // finds each of them here.
+  // One used a while ago.
   for (size_t i = 0; i < cache_.size(); ++i) {
-    if (cache_[i].pattern->Flags() == flags && cache_[i].pattern->Pattern() == SearchPattern) {
-      current_ = i;
-      cache_[i].lastUse = use;
+    if (cache_[i].Fits(SearchPattern, flags)) {
+      previous_ = std::exchange(current_, i);
+      cache_[i].lastUse = ++uses_;
       return *cache_[i].pattern;
     }
   }
+  return CompiledAfresh(flags);
+}
+
+PcrePattern& RegEx::CompiledAfresh(uint32_t flags) {
+  const uint64_t use = ++uses_;
   if (!engine_) engine_ = PcreEngine::Load();
   std::unique_ptr<PcrePattern> compiled =
       PatternPool::Instance().Take(*engine_, SearchPattern, flags);
   if (!compiled) compiled = std::make_unique<PcrePattern>(engine_, SearchPattern, flags);
+  previous_ = current_;
   if (cache_.size() < kCacheSize) {
     cache_.push_back({std::move(compiled), use});
     current_ = cache_.size() - 1;
@@ -146,7 +157,7 @@ std::string RegEx::Replace(const std::string& target) {
     // One match: the result's size is known.
     result.reserve(target.size() - (end - start) + ReplacementPattern.size());
     result.append(target.data(), start);
-    result += ReplacementPattern;
+    if (!ReplacementPattern.empty()) result += ReplacementPattern;
     result.append(target.data() + end, target.size() - end);
     return result;
   }

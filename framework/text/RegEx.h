@@ -50,6 +50,7 @@ class RegEx {
  private:
   PcrePattern& Compiled();
   PcrePattern& CompiledAnother(uint32_t flags);
+  [[gnu::noinline]] PcrePattern& CompiledAfresh(uint32_t flags);  // off the common path
   Ref<RegExMatch> SearchOnward();
 
   Ref<RegExOptions> options_;
@@ -59,10 +60,15 @@ class RegEx {
   struct Cached {
     std::unique_ptr<PcrePattern> pattern;
     uint64_t lastUse;
+    // Compiled from this pattern with these flags; cannot fail.
+    bool Fits(const std::string& pattern, uint32_t flags) const;
   };
   std::vector<Cached> cache_;
-  size_t current_ = 0;  // the entry returned last; meaningless while cache_ is empty
-  uint64_t uses_ = 0;   // Compiled() calls so far
+  // The entries returned last and the one before (equal at first); meaningless
+  // while cache_ is empty.
+  size_t current_ = 0;
+  size_t previous_ = 0;
+  uint64_t uses_ = 0;                          // Compiled() calls so far
   std::shared_ptr<const std::string> target_;  // of continued searches; null when done
   size_t next_ = 0;                            // where the next continued search starts
   bool afterEmpty_ = false;                    // the previous match was empty and ended at next_

@@ -4,12 +4,8 @@
 
 namespace fw {
 
-uint32_t RegExOptions::CompileFlags() const {
-  uint32_t flags = 0;
-  if (DotMatchAll) flags |= PCRE2_DOTALL;
-  if (!Greedy) flags |= PCRE2_UNGREEDY;
-  if (!CaseSensitive) flags |= PCRE2_CASELESS;
-  return flags;
-}
+static_assert(RegExOptions::kCaseless == PCRE2_CASELESS);
+static_assert(RegExOptions::kDotAll == PCRE2_DOTALL);
+static_assert(RegExOptions::kUngreedy == PCRE2_UNGREEDY);
 
 }  // namespace fw
