@@ -46,6 +46,17 @@ void EndWorkers() {
   std::_Exit(gExitStatus);
 }
 
+// exit() called while the runtime's own application object lives: the
+// platform layer does it from inside an event when the display's connection
+// is lost. The object is then in the middle of delivering that event and must
+// not be destroyed by the exit handlers, nor the statics torn down under
+// workers; the process ends here, with the status exit() was given.
+void EndOnExitInsideTheLoop(int status, void* /*unused*/) {
+  if (!gOwnedApp) return;  // ended through RuntimeExit, or never made
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
 QCoreApplication& MainApp(const char* what) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) throw RuntimeException(std::string(what) + " before RuntimeInit");
@@ -55,7 +66,12 @@ QCoreApplication& MainApp(const char* what) {
 }  // namespace
 
 void RuntimeInit(int& argc, char** argv) {
-  if (!QCoreApplication::instance()) gOwnedApp = std::make_unique<QApplication>(argc, argv);
+  if (!QCoreApplication::instance()) {
+    // Runs before the static destructors, gOwnedApp's among them.
+    static const bool registered = on_exit(EndOnExitInsideTheLoop, nullptr) == 0;
+    (void)registered;
+    gOwnedApp = std::make_unique<QApplication>(argc, argv);
+  }
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
   if (!app) throw RuntimeException("the runtime needs a QApplication");
   MainApp("RuntimeInit");
