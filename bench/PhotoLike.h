@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <string>
+
+#include "framework/picture/Picture.h"
 
 // (cx, cy) is the soft shape's centre as a fraction of the size; phase shifts the waves.
 inline QImage PhotoLikeImage(int w, int h, unsigned seed, double cx = 0.3, double cy = 0.6,
@@ -24,4 +27,11 @@ inline QImage PhotoLikeImage(int w, int h, unsigned seed, double cx = 0.3, doubl
     }
   }
   return img;
+}
+
+// The same picture as a JPEG of quality 90, as a camera or a blog serves it.
+inline std::string PhotoLikeJpeg(int w, int h, unsigned seed, double cx = 0.3, double cy = 0.6,
+                                 double phase = 0) {
+  fw::Picture pic(PhotoLikeImage(w, h, seed, cx, cy, phase));
+  return pic.Encode(fw::Picture::kFormatJPEG, 90);
 }

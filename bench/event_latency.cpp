@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QImage>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -51,12 +50,6 @@ constexpr int kWidth = 4000, kHeight = 3000;
 constexpr double kTargetMs = 100;
 
 double Ms(SteadyClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-std::string PhotoLikeJpeg(int w, int h) {
-  QImage img = PhotoLikeImage(w, h, 7);
-  fw::Picture pic(img);
-  return pic.Encode(fw::Picture::kFormatJPEG, 90);
-}
 
 // One picture's work as the worker does it, here on the main thread with the
 // runtime lock held all along.
@@ -104,7 +97,7 @@ int main(int argc, char** argv) {
   });
 
   std::printf("making a %dx%d JPEG...\n", kWidth, kHeight);
-  const std::string jpeg = PhotoLikeJpeg(kWidth, kHeight);
+  const std::string jpeg = PhotoLikeJpeg(kWidth, kHeight, 7);
 
   testsupport::LoopbackServer server;
   const std::string blog = "http://" + std::string(kHost) + ":" + std::to_string(server.Port());

@@ -21,7 +21,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QImage>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -35,7 +34,6 @@
 #include "bench/PhotoLike.h"
 #include "bench/TurboPeer.h"
 #include "framework/files/SpecialFolder.h"
-#include "framework/picture/Picture.h"
 #include "framework/runtime/Clock.h"
 #include "framework/runtime/RuntimeLock.h"
 #include "framework/runtime/Thread.h"
@@ -53,11 +51,8 @@ constexpr size_t kPageBytes = 2 * 1024 * 1024;
 double Ms(SteadyClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // A photograph-like JPEG; each seed moves the shape and the waves.
-std::string PhotoLikeJpeg(int w, int h, unsigned seed) {
-  const QImage img =
-      PhotoLikeImage(w, h, seed, 0.2 + 0.06 * (seed % 10), 0.7 - 0.04 * (seed % 10), seed);
-  fw::Picture pic(img);
-  return pic.Encode(fw::Picture::kFormatJPEG, 90);
+std::string PictureNumber(int w, int h, unsigned seed) {
+  return PhotoLikeJpeg(w, h, seed, 0.2 + 0.06 * (seed % 10), 0.7 - 0.04 * (seed % 10), seed);
 }
 
 // A blog page of about kPageBytes: posts of text and links, with the
@@ -218,7 +213,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i <= sc.pictures; ++i) {
       const std::string path =
           "/pics/" + std::to_string(sc.page) + "/" + std::to_string(i) + ".jpg";
-      jpegs.push_back(PhotoLikeJpeg(sc.w, sc.h, static_cast<unsigned>(i)));
+      jpegs.push_back(PictureNumber(sc.w, sc.h, static_cast<unsigned>(i)));
       pictureBytes += jpegs.back().size();
       server.ServeFile(path, jpegs.back());
       urls.push_back(server.Url(path));

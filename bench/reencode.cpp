@@ -8,7 +8,6 @@
 //
 // Usage: bench_reencode [runs]
 #include <QCoreApplication>
-#include <QImage>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,7 +17,6 @@
 #include "bench/PairedRatios.h"
 #include "bench/PhotoLike.h"
 #include "bench/TurboPeer.h"
-#include "framework/picture/Picture.h"
 #include "main_window/DownloadWorker.h"
 
 namespace {
@@ -50,8 +48,7 @@ int main(int argc, char** argv) {
   std::printf(
       "decode + stamp + encode at quality 100 in memory, against TurboJPEG decode + encode\n");
   for (const Size& s : sizes) {
-    fw::Picture source(PhotoLikeImage(s.w, s.h, 42));
-    const std::string in = source.Encode(fw::Picture::kFormatJPEG, 90);
+    const std::string in = PhotoLikeJpeg(s.w, s.h, 42);
     TurboPeer peer;
     const std::string oursOut = Ours(in), peerOut = peer.Reencode(in, 100);
     if (oursOut.empty() || oursOut != peerOut) {

@@ -25,12 +25,6 @@ NameResolver::Function& Slot() {
   return f;
 }
 
-bool IsNumeric(const std::string& host) {
-  in_addr a4;
-  in6_addr a6;
-  return inet_pton(AF_INET, host.c_str(), &a4) == 1 || inet_pton(AF_INET6, host.c_str(), &a6) == 1;
-}
-
 // One lookup under way, shared by the thread that asked and the lookup
 // thread; whichever lets go last frees it.
 class PendingLookup {
@@ -68,7 +62,7 @@ std::vector<std::string> NameResolver::Resolve(const std::string& host) {
   if (host.empty()) return {};
   Function lookup = Slot();
   if (!lookup) {
-    if (IsNumeric(host)) return {host};
+    if (IsNumericAddress(host)) return {host};
     lookup = &NameResolver::SystemLookup;
   }
   auto pending = std::make_shared<PendingLookup>();
@@ -88,11 +82,17 @@ std::vector<std::string> NameResolver::Resolve(const std::string& host) {
   }
 }
 
+bool NameResolver::IsNumericAddress(const std::string& host) {
+  in_addr a4;
+  in6_addr a6;
+  return inet_pton(AF_INET, host.c_str(), &a4) == 1 || inet_pton(AF_INET6, host.c_str(), &a6) == 1;
+}
+
 void NameResolver::SetFunction(Function f) { Slot() = std::move(f); }
 
 std::vector<std::string> NameResolver::SystemLookup(const std::string& host) {
   if (host.empty()) return {};
-  if (IsNumeric(host)) return {host};
+  if (IsNumericAddress(host)) return {host};
   std::vector<std::string> v4, v6;
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;

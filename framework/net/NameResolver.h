@@ -28,6 +28,8 @@ class NameResolver {
   // addresses before IPv6 ones); an empty list on failure. Blocks the calling
   // thread for as long as the system takes (Resolve runs it on a thread of its own).
   static std::vector<std::string> SystemLookup(const std::string& host);
+  // True when host is written as a numeric IPv4 or IPv6 address; never fails.
+  static bool IsNumericAddress(const std::string& host);
 };
 
 }  // namespace fw

@@ -75,11 +75,6 @@ bool ParseAddress(const std::string& text, int port, sockaddr_storage& out, sock
   return false;
 }
 
-bool IsNumericHost(const std::string& host) {
-  unsigned char buf[sizeof(in6_addr)];
-  return inet_pton(AF_INET, host.c_str(), buf) == 1 || inet_pton(AF_INET6, host.c_str(), buf) == 1;
-}
-
 // The error code for a failed TLS call that SSL_get_error calls `kind`.
 int32_t TlsFailure(int kind) {
   const int sys = errno;
@@ -171,7 +166,7 @@ void TCPSocket::Connected() {
   }
   ssl_ctx_st* ctx = TlsContext::Client();
   if (!ctx || !(ssl_ = SSL_new(ctx)) || SSL_set_fd(ssl_, fd_) != 1) return Fail(kErrorTls);
-  if (IsNumericHost(host_)) {
+  if (NameResolver::IsNumericAddress(host_)) {
     X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_), host_.c_str());
   } else {
     SSL_set_tlsext_host_name(ssl_, host_.c_str());

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/picture/ByteOrder.h"
+
 namespace fw {
 
 void PrintTo(JpegDecodeResult r, std::ostream* os) {
@@ -78,29 +80,20 @@ ThreadCodec& Codec() {
   return codec;
 }
 
-uint16_t Get16(const unsigned char* p, bool little) {
-  return little ? uint16_t(p[0] | p[1] << 8) : uint16_t(p[0] << 8 | p[1]);
-}
-uint32_t Get32(const unsigned char* p, bool little) {
-  return little
-             ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24
-             : uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
-}
-
 // The orientation tag of an EXIF block (the APP1 body after "Exif\0\0"); 1
 // when it has none or it cannot be read.
 int ExifOrientation(const unsigned char* tiff, size_t n) {
   if (n < 8) return 1;
   const bool little = tiff[0] == 'I' && tiff[1] == 'I';
   if (!little && !(tiff[0] == 'M' && tiff[1] == 'M')) return 1;
-  const uint32_t ifd = Get32(tiff + 4, little);
+  const uint32_t ifd = Read32(tiff + 4, little);
   if (ifd > n - 2) return 1;
-  const uint16_t entries = Get16(tiff + ifd, little);
+  const uint16_t entries = Read16(tiff + ifd, little);
   for (uint32_t i = 0; i < entries; ++i) {
     const size_t at = size_t{ifd} + 2 + size_t{i} * 12;
     if (at + 12 > n) break;
-    if (Get16(tiff + at, little) != 0x0112) continue;
-    const uint16_t value = Get16(tiff + at + 8, little);
+    if (Read16(tiff + at, little) != 0x0112) continue;
+    const uint16_t value = Read16(tiff + at + 8, little);
     return value >= 1 && value <= 8 ? value : 1;
   }
   return 1;

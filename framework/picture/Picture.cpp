@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "framework/files/FolderItem.h"
+#include "framework/picture/ByteOrder.h"
 #include "framework/picture/Graphics.h"
 #include "framework/picture/JpegCodec.h"
 #include "framework/picture/MemoryBlock.h"
@@ -70,10 +71,9 @@ bool JpegIsWhole(const unsigned char* d, size_t n) {
   }
 }
 
-uint32_t Le32(const unsigned char* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-uint16_t Le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+// BMP numbers are stored little end first.
+uint32_t Le32(const unsigned char* p) { return Read32(p, true); }
+uint16_t Le16(const unsigned char* p) { return Read16(p, true); }
 
 // Steps over a chain of GIF data sub-blocks from *i; false when the data ends
 // before the chain's terminating empty block.

@@ -20,8 +20,7 @@ PcrePattern::PcrePattern(Ref<const PcreEngine> engine, const std::string& patter
   // The JIT is what keeps a search linear where the interpreter would retry
   // the rest of the text from every later start (a tag whose value is never
   // closed as the pattern expects); the interpreter stays as the fallback.
-  jit_ = e.jitCompile(code_, PCRE2_JIT_COMPLETE) == 0;
-  if (jit_) jitMatch_ = e.jitMatch;
+  if (e.jitCompile(code_, PCRE2_JIT_COMPLETE) == 0) jitMatch_ = e.jitMatch;
   data_ = e.matchDataCreate(code_, nullptr);
   // The default limits (ten million steps) end a search on a page of some ten
   // megabytes with an error, though the JIT's scan of it is linear and quick.

@@ -43,7 +43,7 @@ class PcrePattern {
   const PcreEngine& Engine() const { return *engine_; }
   uint32_t Flags() const { return flags_; }
   // True when the JIT took the pattern (searches then run its machine code).
-  bool HasJit() const { return jit_; }
+  bool HasJit() const { return jitMatch_ != nullptr; }
 
  private:
   // Match without the JIT's answer (kNotRun) or after the JIT gave jitRc, an error.
@@ -63,9 +63,7 @@ class PcrePattern {
   pcre2_match_context_8* context_ = nullptr;
   const size_t* ovector_ = nullptr;
   uint32_t pairs_ = 0;
-  bool jit_ = false;
-  // The engine's JIT search when the JIT took the pattern and the subject is
-  // never null; else null.
+  // The engine's JIT search when the JIT took the pattern; else null.
   decltype(&pcre2_jit_match_8) jitMatch_ = nullptr;
 };
 

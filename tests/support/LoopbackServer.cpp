@@ -364,10 +364,7 @@ void LoopbackServer::Hold(const std::string& path) { SetReply(path, {Step::Hang(
 
 std::vector<std::string> LoopbackServer::Requests() const {
   std::lock_guard g(m_);
-  std::vector<std::string> heads;
-  heads.reserve(arrivals_.size());
-  for (const Arrival& a : arrivals_) heads.push_back(a.head);
-  return heads;
+  return heads_;
 }
 
 size_t LoopbackServer::RequestCount(const std::string& path) const {
@@ -400,7 +397,7 @@ bool LoopbackServer::WaitFor(Pred pred, int timeoutMs) const {
 }
 
 bool LoopbackServer::WaitForRequests(size_t count, int timeoutMs) const {
-  return WaitFor([&] { return arrivals_.size() >= count; }, timeoutMs);
+  return WaitFor([&] { return heads_.size() >= count; }, timeoutMs);
 }
 
 std::optional<LoopbackServer::TimePoint> LoopbackServer::WaitForRequest(const std::string& path,
@@ -468,9 +465,8 @@ void LoopbackServer::Serve(int fd, uint64_t id) {
       const std::string path = a == std::string::npos ? "" : line.substr(a + 1, b - a - 1);
       {
         std::lock_guard g(m_);
-        const TimePoint now = std::chrono::steady_clock::now();
-        arrivals_.push_back({head, path, now});
-        arrivalsByPath_[path].push_back(now);
+        heads_.push_back(head);
+        arrivalsByPath_[path].push_back(std::chrono::steady_clock::now());
       }
       arrived_.notify_all();
       for (const Step& step : ReplyFor(path)) {

@@ -121,11 +121,6 @@ class LoopbackServer {
 
  private:
   class Connection;
-  struct Arrival {
-    std::string head;
-    std::string path;
-    TimePoint at;
-  };
   void AcceptLoop();
   void Serve(int fd, uint64_t id);
   Reply ReplyFor(const std::string& path) const;
@@ -143,7 +138,7 @@ class LoopbackServer {
   mutable std::condition_variable arrived_;  // notified with every request recorded
   std::map<std::string, Reply> replies_;     // guarded by m_
   Reply defaultReply_;                       // guarded by m_
-  std::vector<Arrival> arrivals_;            // guarded by m_
+  std::vector<std::string> heads_;           // every request's head, in order; guarded by m_
   // When each path's requests arrived, in order: a waiter wakes at every
   // request and must not search the whole log meanwhile, the server's
   // mutex held (a page of 200 pictures, run after run). Guarded by m_.
