@@ -40,6 +40,7 @@
 #include "main_window/DownloadWorker.h"
 #include "main_window/MainWindowProperties.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -183,9 +184,8 @@ int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 7;
   curl_global_init(CURL_GLOBAL_DEFAULT);
 
-  char tmpl[] = "/tmp/bench_page_cycle-XXXXXX";
-  if (!mkdtemp(tmpl)) return 1;
-  const stdfs::path dir = tmpl;
+  const testsupport::TempFolder temp("bench_page_cycle");  // removed with all it holds at the end
+  const stdfs::path& dir = temp.Path();
   fw::SpecialFolder::SetDesktopForTests((dir / "Desktop").string());
   // The pause after the page costs nothing: only the cycle is timed.
   fw::SetClock(std::make_shared<fw::ManualClock>(/*autoAdvance=*/true));
@@ -265,6 +265,5 @@ int main(int argc, char** argv) {
   curl_global_cleanup();
   fw::SetClock(nullptr);
   fw::SpecialFolder::SetDesktopForTests("");
-  stdfs::remove_all(dir);
   return 0;
 }

@@ -25,6 +25,7 @@
 #include "main_window/DownloadWorker.h"
 #include "main_window/MainWindowProperties.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -55,9 +56,8 @@ int main(int argc, char** argv) {
   fw::RuntimeLock::Instance().Acquire();
   const int pauses = argc > 1 ? std::max(5, std::atoi(argv[1])) : 5;
 
-  char tmpl[] = "/tmp/bench_pause_cpu-XXXXXX";
-  if (!mkdtemp(tmpl)) return 1;
-  const stdfs::path dir = tmpl;
+  const testsupport::TempFolder temp("bench_pause_cpu");  // removed with all it holds at the end
+  const stdfs::path& dir = temp.Path();
   fw::SpecialFolder::SetDesktopForTests((dir / "Desktop").string());
 
   testsupport::LoopbackServer server;
@@ -121,6 +121,5 @@ int main(int argc, char** argv) {
               worst < 10 ? "met" : "MISSED");
 
   fw::SpecialFolder::SetDesktopForTests("");
-  stdfs::remove_all(dir);
   return 0;
 }

@@ -25,6 +25,7 @@
 #include "main_window/DownloadWorker.h"
 #include "main_window/MainWindowProperties.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -56,9 +57,9 @@ int main(int argc, char** argv) {
   if (argc > 2 && std::string(argv[1]) == "make") return MakePicture(argv[2]);
   QCoreApplication app(argc, argv);
   fw::RuntimeLock::Instance().Acquire();
-  char tmpl[] = "/tmp/bench_picture_memory-XXXXXX";
-  if (!mkdtemp(tmpl)) return 1;
-  const stdfs::path dir = tmpl;
+  const testsupport::TempFolder temp(
+      "bench_picture_memory");  // removed with all it holds at the end
+  const stdfs::path& dir = temp.Path();
   const std::string png = (dir / "big.png").string();
   if (std::system(("'" + std::string(argv[0]) + "' make '" + png + "'").c_str()) != 0) return 1;
   std::ifstream in(png, std::ios::binary);
@@ -99,6 +100,5 @@ int main(int argc, char** argv) {
               peak < 600 && saved ? "met" : "MISSED");
   fw::SetClock(nullptr);
   fw::SpecialFolder::SetDesktopForTests("");
-  stdfs::remove_all(dir);
   return 0;
 }
